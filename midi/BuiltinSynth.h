@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MidiDevice.h"
+
+namespace tastiva {
+
+// Device 0 on systems without winmm: a General MIDI synthesizer (FluidSynth) that plays
+// through the system's audio output, so the program sounds with no MIDI hardware.
+class BuiltinSynth final : public MidiDevice {
+ public:
+  struct Options {
+    // SoundFonts tried in order; the first that loads is used.
+    std::vector<std::string> soundFonts;
+    // FluidSynth audio drivers tried in order. Empty: no audio output; RenderOffline pulls
+    // the samples instead (tests).
+    std::vector<std::string> audioDrivers;
+    int sampleRate = 48000;
+  };
+
+  static Options DefaultOptions();
+
+  explicit BuiltinSynth(Options options = DefaultOptions());
+  ~BuiltinSynth() override;
+
+  std::string Name() const override;
+  std::uint16_t Technology() const override;
+  MidiResult Open() override;
+  MidiResult Close() override;
+  MidiResult Send(std::uint32_t message) override;
+  std::string ErrorDetail() const override;
+
+  // Loads the SoundFont now instead of at the first open. Safe to call from another thread
+  // once, before the first Open.
+  void Preload();
+
+  // Renders frames of stereo audio (interleaved left/right) while no audio driver runs.
+  std::vector<float> RenderOffline(std::size_t frames);
+
+ private:
+  struct Engine;
+  std::unique_ptr<Engine> engine_;
+};
+
+}  // namespace tastiva

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test.
+# Idempotent; run as root on Debian 12.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang-format
+  # libraries
+  qt6-base-dev libqt6test6 libgl-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
+  libasound2-dev
+  # sound out of the box
+  timgm6mb-soundfont fonts-liberation
+  # tests and benchmarks
+  googletest libgtest-dev libbenchmark-dev
+  jackd2 xvfb xdotool x11-utils imagemagick faketime procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: need root to install: ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  # jackd2 asks about realtime priority; answer once, non-interactively.
+  echo "jackd2 jackd/tweak_rt_limits boolean false" | debconf-set-selections
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

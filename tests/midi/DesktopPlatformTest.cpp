@@ -1,0 +1,131 @@
+// The desktop platform keeps winmm's meaning over its own devices.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "midi/DesktopPlatform.h"
+#include "midi/MidiResults.h"
+
+namespace tastiva {
+namespace {
+
+class FakeDevice final : public MidiDevice {
+ public:
+  explicit FakeDevice(std::string name) : name_(std::move(name)) {}
+  std::string Name() const override { return name_; }
+  std::uint16_t Technology() const override { return MOD_MIDIPORT; }
+  MidiResult Open() override { return openResult; }
+  MidiResult Close() override { return 0; }
+  MidiResult Send(std::uint32_t message) override {
+    sent.push_back(message);
+    return sendResult;
+  }
+  std::string ErrorDetail() const override { return detail; }
+
+  MidiResult openResult = 0;
+  MidiResult sendResult = 0;
+  std::string detail;
+  std::vector<std::uint32_t> sent;
+
+ private:
+  std::string name_;
+};
+
+class FakePorts final : public PortDirectory {
+ public:
+  explicit FakePorts(std::vector<std::shared_ptr<MidiDevice>>& ports) : ports_(ports) {}
+  std::vector<std::shared_ptr<MidiDevice>> ListPorts() override { return ports_; }
+
+ private:
+  std::vector<std::shared_ptr<MidiDevice>>& ports_;
+};
+
+class Desktop : public ::testing::Test {
+ protected:
+  std::string Text(MidiResult code) {
+    char text[128];
+    platform.midiOutGetErrorTextA(code, text, sizeof text);
+    return text;
+  }
+  std::string Name(std::uint32_t id) {
+    MidiOutCaps caps;
+    EXPECT_EQ(platform.midiOutGetDevCapsA(id, &caps, sizeof caps), 0);
+    return std::string(caps.szPname);
+  }
+
+  std::shared_ptr<FakeDevice> synth = std::make_shared<FakeDevice>("Built-in Synthesizer");
+  std::shared_ptr<FakeDevice> port =
+      std::make_shared<FakeDevice>("A port whose name is far longer than the field");
+  std::vector<std::shared_ptr<MidiDevice>> ports{port};
+  DesktopPlatform platform{synth, std::make_unique<FakePorts>(ports)};
+};
+
+TEST_F(Desktop, SynthIsDeviceZeroAndThereIsNoMapper) {
+  EXPECT_EQ(platform.midiOutGetNumDevs(), 2u);
+  MidiOutCaps caps;
+  EXPECT_EQ(platform.midiOutGetDevCapsA(MIDI_MAPPER, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(platform.midiOutGetDevCapsA(2, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(Name(0), "Built-in Synthesizer");
+  EXPECT_EQ(Name(1), port->Name().substr(0, 31));
+  EXPECT_EQ(Name(1).size(), 31u);
+  MidiHandle handle = 0;
+  EXPECT_EQ(platform.midiOutOpen(&handle, MIDI_MAPPER, 0, 0, 0), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(handle, 0u);
+}
+
+TEST_F(Desktop, HandlesRouteMessagesAndStaleHandlesAreRefused) {
+  MidiHandle a = 0, b = 0;
+  ASSERT_EQ(platform.midiOutOpen(&a, 0, 0, 0, 0), 0);
+  ASSERT_EQ(platform.midiOutOpen(&b, 1, 0, 0, 0), 0);
+  EXPECT_NE(a, 0u);
+  EXPECT_NE(a, b);
+  MidiHandle again = 0;
+  EXPECT_EQ(platform.midiOutOpen(&again, 0, 0, 0, 0), MMSYSERR_ALLOCATED);
+
+  EXPECT_EQ(platform.midiOutShortMsg(a, 0x007F3C90), 0);
+  EXPECT_EQ(platform.midiOutShortMsg(b, 0xC0), 0);
+  EXPECT_EQ(synth->sent, std::vector<std::uint32_t>{0x007F3C90});
+  EXPECT_EQ(port->sent, std::vector<std::uint32_t>{0xC0});
+
+  EXPECT_EQ(platform.midiOutClose(a), 0);
+  EXPECT_EQ(platform.midiOutClose(a), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(platform.midiOutShortMsg(a, 0x90), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(platform.midiOutShortMsg(0, 0x90), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(synth->sent.size(), 1u);
+}
+
+TEST_F(Desktop, RefusalsCarryTheDevicesOwnWords) {
+  synth->openResult = MIDIERR_INVALIDSETUP;
+  synth->detail = "No General MIDI SoundFont found.";
+  MidiHandle handle = 0;
+  EXPECT_EQ(platform.midiOutOpen(&handle, 0, 0, 0, 0), MIDIERR_INVALIDSETUP);
+  EXPECT_EQ(handle, 0u);
+  EXPECT_EQ(Text(MIDIERR_INVALIDSETUP), "No General MIDI SoundFont found.");
+  EXPECT_EQ(Text(MMSYSERR_INVALHANDLE), MidiResultText(MMSYSERR_INVALHANDLE));
+  EXPECT_EQ(Text(1234), "MIDI error 1234: the MIDI system refused the operation.");
+
+  // A later refusal with the same code and no words of its own gets the standard text.
+  port->openResult = MIDIERR_INVALIDSETUP;
+  EXPECT_EQ(platform.midiOutOpen(&handle, 1, 0, 0, 0), MIDIERR_INVALIDSETUP);
+  EXPECT_EQ(Text(MIDIERR_INVALIDSETUP), MidiResultText(MIDIERR_INVALIDSETUP));
+}
+
+TEST_F(Desktop, ErrorTextsFitTheBufferAndEndWithNul) {
+  char small[8];
+  std::memset(small, 'x', sizeof small);
+  platform.midiOutGetErrorTextA(MMSYSERR_NOMEM, small, sizeof small);
+  EXPECT_EQ(std::string(small), "There i");
+  for (MidiResult code = 0; code < 80; ++code) EXPECT_LT(MidiResultText(code).size(), 128u);
+}
+
+TEST_F(Desktop, OpenHandlesSurviveARelisting) {
+  MidiHandle handle = 0;
+  ASSERT_EQ(platform.midiOutOpen(&handle, 1, 0, 0, 0), 0);
+  ports.clear();
+  EXPECT_EQ(platform.midiOutGetNumDevs(), 1u);
+  EXPECT_EQ(platform.midiOutShortMsg(handle, 0x90), 0);
+  EXPECT_EQ(platform.midiOutClose(handle), 0);
+}
+
+}  // namespace
+}  // namespace tastiva

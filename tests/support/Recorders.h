@@ -1,0 +1,84 @@
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/services/ListControl.h"
+#include "ui/services/MessageBox.h"
+#include "ui/services/RuntimeError.h"
+
+namespace tastiva::test {
+
+// Keeps every message box instead of showing it.
+class RecordingMessageBox final : public MessageBox {
+ public:
+  struct Box {
+    std::string prompt;
+    int style;
+    std::string title;
+  };
+  std::vector<Box> boxes;
+  std::function<void()> onShow;  // runs while the box would be open
+
+  void MsgBox(const std::string& prompt, int style, const std::string& title) override {
+    boxes.push_back({prompt, style, title});
+    if (onShow) onShow();
+  }
+};
+
+// A list control in memory that behaves like the real one: text shown up to its first
+// NUL, invalid positions refused, the selection handler run for every selection.
+class RecordingList final : public ListControl {
+ public:
+  struct Entry {
+    std::string text;
+    std::int32_t data = 0;
+  };
+  std::vector<Entry> entries;
+  std::function<void()> onClick;
+
+  void Clear() override {
+    entries.clear();
+    index_ = -1;
+  }
+  void AddItem(const std::string& text) override {
+    entries.push_back({text.substr(0, text.find('\0')), 0});
+  }
+  std::int16_t NewIndex() const override { return static_cast<std::int16_t>(entries.size()) - 1; }
+  std::int32_t ItemData(std::int16_t index) const override { return At(index).data; }
+  void SetItemData(std::int16_t index, std::int32_t value) override {
+    const_cast<Entry&>(At(index)).data = value;
+  }
+  std::int16_t ListCount() const override { return static_cast<std::int16_t>(entries.size()); }
+  std::int16_t ListIndex() const override { return index_; }
+  void SetListIndex(std::int16_t index) override {
+    if (index != -1) At(index);
+    index_ = index;
+    if (onClick) onClick();
+  }
+
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& e : entries) texts.push_back(e.text);
+    return texts;
+  }
+  std::vector<std::int32_t> Data() const {
+    std::vector<std::int32_t> data;
+    for (const auto& e : entries) data.push_back(e.data);
+    return data;
+  }
+
+ private:
+  const Entry& At(std::int16_t index) const {
+    if (index < 0 || index >= static_cast<std::int16_t>(entries.size())) {
+      throw RuntimeError("Invalid list position " + std::to_string(index));
+    }
+    return entries[static_cast<std::size_t>(index)];
+  }
+
+  std::int16_t index_ = -1;
+};
+
+}  // namespace tastiva::test
