@@ -122,9 +122,7 @@ TEST_F(DeviceManagement, ErrorTextBufferIsCutAtItsFirstNul) {
   class NoNulText final : public MidiPlatform {
    public:
     std::uint32_t midiOutGetNumDevs() override { return 0; }
-    MidiResult midiOutGetDevCapsA(std::uint32_t, MidiOutCaps*, std::uint32_t) override {
-      return 2;
-    }
+    MidiResult midiOutGetDevCapsA(std::uint32_t, MidiOutCaps*, std::uint32_t) override { return 2; }
     MidiResult midiOutOpen(MidiHandle*, std::uint32_t, std::uintptr_t, std::uintptr_t,
                            std::uint32_t) override {
       return 2;
@@ -146,8 +144,8 @@ TEST_F(DeviceManagement, SwitchingDevicesMidNoteSendsTheNoteOffToTheNewDevice) {
   cmd.NoteOn(0, 60, 127);
   out.OpenMidiOut(1);
   cmd.NoteOff(0, 60);
-  EXPECT_EQ(platform.Log(), (Strings{"open 0", "send 0: 90 3C 7F", "close 0", "open 1",
-                                     "send 1: 90 3C 00"}));
+  EXPECT_EQ(platform.Log(),
+            (Strings{"open 0", "send 0: 90 3C 7F", "close 0", "open 1", "send 1: 90 3C 00"}));
 }
 
 }  // namespace

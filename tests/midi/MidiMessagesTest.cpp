@@ -60,9 +60,9 @@ TEST_F(ChannelMessages, NotesAndProgramChangesAreExactWords) {
   cmd.ProgramChange(0, 0, 127);
   cmd.NoteOff(15, 60);
   cmd.ControlChange(3, 7, 100);
-  EXPECT_EQ(platform.Words(), (std::vector<std::uint32_t>{0x007F3C90, 0x00003C90, 0x007F3590, 0xB0,
-                                                          0xC0, 0xB0, 32704, 0x00003C9F,
-                                                          0x006407B3}));
+  EXPECT_EQ(platform.Words(),
+            (std::vector<std::uint32_t>{0x007F3C90, 0x00003C90, 0x007F3590, 0xB0, 0xC0, 0xB0, 32704,
+                                        0x00003C9F, 0x006407B3}));
   EXPECT_TRUE(box.boxes.empty());
 }
 
@@ -76,8 +76,8 @@ TEST_F(ChannelMessages, EveryRefusedSendShowsItsOwnBoxAndTheProgramChangeGoesOn)
   platform.refuseSend = 11;
   cmd.ProgramChange(0, 0, 40);
   ASSERT_EQ(box.boxes.size(), 2u);
-  EXPECT_EQ(platform.Log(), (std::vector<std::string>{"send 0: B0 00 00 -> 11",
-                                                      "send 0: C0 28 00 -> 11"}));
+  EXPECT_EQ(platform.Log(),
+            (std::vector<std::string>{"send 0: B0 00 00 -> 11", "send 0: C0 28 00 -> 11"}));
 }
 
 TEST(ChannelMessagesWithNoDevice, NoteOnShowsOneBoxAndProgramChangeTwo) {

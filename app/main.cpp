@@ -1,0 +1,32 @@
+#include <exception>
+
+#include "app/MainForm.h"
+#include "midi/CreateMidiPlatform.h"
+#include "midi/MIDI_CMD.h"
+#include "midi/MIDI_OUT.h"
+#include "ui/MainWindow.h"
+#include "ui/QtServices.h"
+#include "ui/assets/Assets.h"
+
+int main(int argc, char** argv) {
+  using namespace tastiva;
+  Application app(argc, argv);
+  InitAssets();
+
+  QtMessageBox messageBox;
+  QtDesktop desktop;
+  const auto platform = CreateMidiPlatform();
+  MIDI_OUT midiOut(*platform, messageBox);
+  MIDI_CMD midiCmd(midiOut);
+
+  MainWindow window;
+  MainForm form(window, midiOut, midiCmd, desktop);
+  window.SetEvents(&form);
+  try {
+    form.Form_Load();
+  } catch (const std::exception& e) {
+    ReportRuntimeError(e.what());
+  }
+  window.ShowCentred();
+  return app.exec();
+}

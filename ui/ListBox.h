@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QListWidget>
+#include <functional>
+
+#include "ui/services/ListControl.h"
+
+namespace tastiva {
+
+// A single-selection, unsorted list. Its selection event (Click) runs for every selection,
+// the program's included; KeyDown and MouseDown run before the list handles the input.
+class ListBox final : public QListWidget, public ListControl {
+ public:
+  explicit ListBox(QWidget* parent);
+
+  std::function<void()> onClick;
+  std::function<void(std::int16_t& keyCode, std::int16_t& shift)> onKeyDown;
+  std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> onMouseDown;
+
+  void Clear() override;
+  void AddItem(const std::string& text) override;
+  std::int16_t NewIndex() const override { return newIndex_; }
+  std::int32_t ItemData(std::int16_t index) const override;
+  void SetItemData(std::int16_t index, std::int32_t value) override;
+  std::int16_t ListCount() const override { return static_cast<std::int16_t>(count()); }
+  std::int16_t ListIndex() const override { return static_cast<std::int16_t>(currentRow()); }
+  void SetListIndex(std::int16_t index) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QListWidgetItem* At(std::int16_t index) const;
+  void Click();
+
+  std::int16_t newIndex_ = -1;
+  bool selectingByProgram_ = false;
+};
+
+}  // namespace tastiva

@@ -1,0 +1,170 @@
+#include "ui/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+#include <map>
+
+#include "ui/MainWindowEvents.h"
+#include "ui/Twips.h"
+#include "ui/assets/Assets.h"
+
+namespace tastiva {
+
+namespace {
+
+QRect Pixels(const layout::Rect& r) {
+  return {TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+          TwipsToPixels(r.height)};
+}
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+  setObjectName("main");
+  setWindowTitle(Text(layout::kCaption));
+  setWindowIcon(QIcon(QPixmap::fromImage(LoadMaskedIcon(":/MainIcon.ico"))));
+  setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
+
+  QFont font(Text(layout::kFontFamily));
+  font.setPointSizeF(layout::kFontPoints);
+  font.setWeight(QFont::Bold);
+  setFont(font);
+
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor::fromRgb(layout::kBackground));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  // Each control goes below all earlier ones, so the first created lies on top.
+  for (const layout::Created& c : layout::kCreationOrder) {
+    QWidget* created = nullptr;
+    switch (c.control) {
+      case layout::Control::Key:
+        CreateKey(c.keyIndex);
+        created = keys_[static_cast<std::size_t>(c.keyIndex)];
+        break;
+      case layout::Control::SoundList:
+        soundList_ = new ListBox(this);
+        soundList_->setObjectName("lst_sound_list");
+        soundList_->setGeometry(Pixels(layout::kSoundList));
+        created = soundList_;
+        break;
+      case layout::Control::DeviceList:
+        deviceList_ = new ListBox(this);
+        deviceList_->setObjectName("List1");
+        deviceList_->setGeometry(Pixels(layout::kDeviceList));
+        created = deviceList_;
+        break;
+      case layout::Control::InstrumentLabel:
+        instrumentLabel_ = CreateLabel(layout::kInstrumentCaption, layout::kInstrumentLabel);
+        instrumentLabel_->setObjectName("Label2");
+        created = instrumentLabel_;
+        break;
+      case layout::Control::DeviceLabel:
+        deviceLabel_ = CreateLabel(layout::kDeviceCaption, layout::kDeviceLabel);
+        deviceLabel_->setObjectName("Label1");
+        created = deviceLabel_;
+        break;
+    }
+    created->lower();
+  }
+  SetTabOrder();
+}
+
+void MainWindow::CreateKey(int index) {
+  const layout::Key& spec = layout::kKeys[static_cast<std::size_t>(index)];
+  auto* key = new KeyButton(static_cast<std::int16_t>(index), spec.black, this);
+  key->setObjectName(QString("key%1").arg(index));
+  key->setText(Text(spec.caption));
+  key->setGeometry(Pixels(layout::KeyRect(index)));
+  key->setCursor(Qt::ArrowCursor);
+  static const QPixmap picture = QPixmap::fromImage(LoadMaskedIcon(":/KeyPicture.ico"));
+  key->SetPicture(picture);
+  keys_[static_cast<std::size_t>(index)] = key;
+}
+
+QLabel* MainWindow::CreateLabel(std::string_view caption, const layout::Rect& rect) {
+  auto* label = new QLabel(Text(caption), this);
+  label->setGeometry(Pixels(rect));
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setAutoFillBackground(true);
+  label->adjustSize();  // a label sizes itself to its caption
+  return label;
+}
+
+void MainWindow::SetTabOrder() {
+  std::map<int, QWidget*> order{{layout::kDeviceListTab, deviceList_},
+                                {layout::kSoundListTab, soundList_}};
+  for (int i = 0; i < layout::kKeyCount; ++i) {
+    order[layout::kKeys[static_cast<std::size_t>(i)].tabPosition] =
+        keys_[static_cast<std::size_t>(i)];
+  }
+  QWidget* previous = nullptr;
+  for (const auto& [position, widget] : order) {
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
+void MainWindow::SetEvents(MainWindowEvents* events) {
+  events_ = events;
+  for (KeyButton* key : keys_) key->SetEvents(events);
+  if (!events) {
+    deviceList_->onClick = soundList_->onClick = nullptr;
+    deviceList_->onKeyDown = soundList_->onKeyDown = nullptr;
+    deviceList_->onMouseDown = soundList_->onMouseDown = nullptr;
+    return;
+  }
+  deviceList_->onClick = [events] { events->List1_Click(); };
+  deviceList_->onKeyDown = [events](std::int16_t& k, std::int16_t& s) {
+    events->List1_KeyDown(k, s);
+  };
+  deviceList_->onMouseDown = [events](std::int16_t b, std::int16_t s, float x, float y) {
+    events->List1_MouseDown(b, s, x, y);
+  };
+  soundList_->onClick = [events] { events->lst_sound_list_Click(); };
+  soundList_->onKeyDown = [events](std::int16_t& k, std::int16_t& s) {
+    events->lst_sound_list_KeyDown(k, s);
+  };
+  soundList_->onMouseDown = [events](std::int16_t b, std::int16_t s, float x, float y) {
+    events->lst_sound_list_MouseDown(b, s, x, y);
+  };
+}
+
+void MainWindow::ShowCentred() {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  show();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  std::int16_t cancel = 0;
+  if (events_) events_->Form_QueryUnload(cancel, 0);
+  if (cancel != 0) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && events_) {
+    events_->Form_Deactivate();
+  }
+  QWidget::changeEvent(event);
+}
+
+}  // namespace tastiva
