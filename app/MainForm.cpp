@@ -27,7 +27,9 @@ void MainForm::Form_QueryUnload(std::int16_t& /*cancel*/, std::int16_t /*unloadM
 }
 
 void MainForm::ExitProgram() {
-  // No note-off for keys still held: the device is only closed.
+  // No note-off for keys still held: the device is only closed, and unloading the window
+  // must not release them either.
+  heldKeyCodes_.clear();
   midiOut_.CloseMidiOut();
   window_.hide();
   desktop_.End();

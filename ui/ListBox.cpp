@@ -74,13 +74,23 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
   QListWidget::keyPressEvent(event);  // the keystroke is not cancelled
 }
 
-void ListBox::mousePressEvent(QMouseEvent* event) {
+void ListBox::MouseDown(QMouseEvent* event) {
   if (onMouseDown) {
     onMouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
                 static_cast<float>(PixelsToTwips(event->position().x())),
                 static_cast<float>(PixelsToTwips(event->position().y())));
   }
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+  MouseDown(event);
   QListWidget::mousePressEvent(event);
+}
+
+// The second press of a double click is a press too: the focus goes back all the same.
+void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  MouseDown(event);
+  QListWidget::mouseDoubleClickEvent(event);
 }
 
 }  // namespace tastiva

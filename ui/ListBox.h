@@ -29,10 +29,12 @@ class ListBox final : public QListWidget, public ListControl {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   QListWidgetItem* At(std::int16_t index) const;
   void Click();
+  void MouseDown(QMouseEvent* event);
 
   std::int16_t newIndex_ = -1;
   bool selectingByProgram_ = false;
