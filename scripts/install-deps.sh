@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
   # libraries
-  qt6-base-dev libqt6test6 libgl-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
+  qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev libx11-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
   libasound2-dev
   # sound out of the box
   timgm6mb-soundfont fonts-liberation
@@ -22,13 +22,14 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
   if [ "$(id -u)" -ne 0 ]; then
-    echo "install-deps: need root to install: ${missing[*]}" >&2
-    exit 1
+    command -v sudo >/dev/null || { echo "install-deps: run as root to install: ${missing[*]}" >&2; exit 1; }
+    sudo="sudo"
   fi
   export DEBIAN_FRONTEND=noninteractive
   # jackd2 asks about realtime priority; answer once, non-interactively.
-  echo "jackd2 jackd/tweak_rt_limits boolean false" | debconf-set-selections
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

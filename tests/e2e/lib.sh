@@ -1,0 +1,73 @@
+# Shared by the end-to-end tests: private X and JACK servers, started here and always
+# stopped on exit, every wait bounded.
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d /tmp/tastiva-e2e.XXXXXX)
+export TMPDIR="$E2E_TMP"                 # private single-instance lock
+export XDG_RUNTIME_DIR="$E2E_TMP/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+E2E_PIDS=()
+JACK_NAME=""
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  sleep 0.2
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  if [ -n "$JACK_NAME" ]; then rm -f /dev/shm/jack*"$JACK_NAME"* 2>/dev/null || true; fi
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls every 50 ms.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+start_xvfb() {
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -noreset -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  E2E_PIDS+=($!)
+  export DISPLAY=":$n"
+  wait_until 10 xdpyinfo || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+}
+
+start_jack() {
+  JACK_NAME="tastiva-e2e-$$-$RANDOM"
+  jackd -n "$JACK_NAME" -d dummy -r 48000 -p "${1:-256}" >"$E2E_TMP/jackd.log" 2>&1 &
+  E2E_PIDS+=($!)
+  export JACK_DEFAULT_SERVER="$JACK_NAME" JACK_NO_START_SERVER=1
+  timeout 15 jack_wait -s "$JACK_NAME" -w -t 10 >/dev/null 2>&1 ||
+    fail "jackd did not start: $(cat "$E2E_TMP/jackd.log")"
+}
+
+# Visible windows whose name matches exactly.
+windows_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+
+# Visible windows of the program with the given size in pixels.
+windows_of_size() {
+  local size=$1 w
+  for w in $(xdotool search --onlyvisible --class '^tastiva$' 2>/dev/null); do
+    if xwininfo -id "$w" | awk '/Width:/{w=$2} /Height:/{h=$2} END{exit !(w"x"h=="'"$size"'")}'; then
+      echo "$w"
+    fi
+  done
+}
+
+window_origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}'; }
+
+has_window_of_size() { [ -n "$(windows_of_size "$1")" ]; }
+has_window_named() { [ -n "$(windows_named "$1")" ]; }
