@@ -79,8 +79,7 @@ MidiResult DesktopPlatform::midiOutShortMsg(MidiHandle handle, std::uint32_t mes
   return MMSYSERR_NOERROR;
 }
 
-MidiResult DesktopPlatform::midiOutGetErrorTextA(MidiResult code, char* text,
-                                                 std::uint32_t size) {
+MidiResult DesktopPlatform::midiOutGetErrorTextA(MidiResult code, char* text, std::uint32_t size) {
   if (text == nullptr || size == 0) return MMSYSERR_INVALPARAM;
   const auto detail = details_.find(code);
   CopyErrorText(detail != details_.end() ? detail->second : MidiResultText(code), text, size);

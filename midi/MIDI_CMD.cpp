@@ -17,8 +17,7 @@ void MIDI_CMD::NoteOn(std::int16_t channel, std::int16_t note, std::int16_t velo
 }
 
 void MIDI_CMD::NoteOff(std::int16_t channel, std::int16_t note) {
-  midiOut_.SendShortMessage(checked::Add16(kNoteOn, channel, "NoteOff: status + channel"), note,
-                            0);
+  midiOut_.SendShortMessage(checked::Add16(kNoteOn, channel, "NoteOff: status + channel"), note, 0);
 }
 
 void MIDI_CMD::ControlChange(std::int16_t channel, std::int16_t controller, std::int16_t value) {

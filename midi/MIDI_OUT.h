@@ -27,8 +27,7 @@ class MIDI_OUT {
   void ShowMidiError(std::int16_t code);
 
   // status + data1 * 256 + data2 * 65536, each step overflow-checked. Nothing is masked.
-  static std::int32_t PackShortMessage(std::int16_t status, std::int16_t data1,
-                                       std::int16_t data2);
+  static std::int32_t PackShortMessage(std::int16_t status, std::int16_t data1, std::int16_t data2);
   void SendShortMessage(std::int16_t status, std::int16_t data1, std::int16_t data2);
 
  private:

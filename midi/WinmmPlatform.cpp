@@ -12,13 +12,19 @@ static_assert(sizeof(MIDIOUTCAPSA) == sizeof(MidiOutCaps), "capabilities records
 namespace {
 
 // winmm's codes are small; held as 16-bit as everywhere in the program.
-MidiResult Result(MMRESULT code) { return static_cast<MidiResult>(code & 0xFFFF); }
+MidiResult Result(MMRESULT code) {
+  return static_cast<MidiResult>(code & 0xFFFF);
+}
 
-HMIDIOUT Handle(MidiHandle handle) { return reinterpret_cast<HMIDIOUT>(handle); }
+HMIDIOUT Handle(MidiHandle handle) {
+  return reinterpret_cast<HMIDIOUT>(handle);
+}
 
 }  // namespace
 
-std::uint32_t WinmmPlatform::midiOutGetNumDevs() { return ::midiOutGetNumDevs(); }
+std::uint32_t WinmmPlatform::midiOutGetNumDevs() {
+  return ::midiOutGetNumDevs();
+}
 
 MidiResult WinmmPlatform::midiOutGetDevCapsA(std::uint32_t deviceId, MidiOutCaps* caps,
                                              std::uint32_t size) {
@@ -30,9 +36,9 @@ MidiResult WinmmPlatform::midiOutOpen(MidiHandle* handle, std::uint32_t deviceId
                                       std::uintptr_t callback, std::uintptr_t instance,
                                       std::uint32_t flags) {
   HMIDIOUT opened = nullptr;
-  const MMRESULT code = ::midiOutOpen(&opened, static_cast<UINT>(deviceId),
-                                      static_cast<DWORD_PTR>(callback),
-                                      static_cast<DWORD_PTR>(instance), static_cast<DWORD>(flags));
+  const MMRESULT code =
+      ::midiOutOpen(&opened, static_cast<UINT>(deviceId), static_cast<DWORD_PTR>(callback),
+                    static_cast<DWORD_PTR>(instance), static_cast<DWORD>(flags));
   // A refused open stores no handle.
   if (code == MMSYSERR_NOERROR) *handle = reinterpret_cast<MidiHandle>(opened);
   return Result(code);
@@ -47,8 +53,8 @@ MidiResult WinmmPlatform::midiOutShortMsg(MidiHandle handle, std::uint32_t messa
 }
 
 MidiResult WinmmPlatform::midiOutGetErrorTextA(MidiResult code, char* text, std::uint32_t size) {
-  return Result(::midiOutGetErrorTextA(static_cast<MMRESULT>(static_cast<std::uint16_t>(code)),
-                                       text, size));
+  return Result(
+      ::midiOutGetErrorTextA(static_cast<MMRESULT>(static_cast<std::uint16_t>(code)), text, size));
 }
 
 }  // namespace tastiva

@@ -57,12 +57,16 @@ MainWindow::MainWindow(QWidget* parent)
         soundList_ = new ListBox(this);
         soundList_->setObjectName("lst_sound_list");
         soundList_->setGeometry(Pixels(layout::kSoundList));
+        soundList_->setFocusPolicy(Qt::ClickFocus);
         created = soundList_;
         break;
       case layout::Control::DeviceList:
         deviceList_ = new ListBox(this);
         deviceList_->setObjectName("List1");
         deviceList_->setGeometry(Pixels(layout::kDeviceList));
+        // Not tab stops: the keys have the focus from the start, so the first key pressed
+        // plays instead of being taken by a list.
+        deviceList_->setFocusPolicy(Qt::ClickFocus);
         created = deviceList_;
         break;
       case layout::Control::InstrumentLabel:
