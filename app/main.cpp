@@ -4,6 +4,7 @@
 #include "midi/CreateMidiPlatform.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
+#include "ui/AutoRepeat.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 #include "ui/assets/Assets.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   using namespace tastiva;
   Application app(argc, argv);
   InitAssets();
+  UseDetectableAutoRepeat();
 
   QtMessageBox messageBox;
   QtDesktop desktop;

@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
   # libraries
-  qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev libx11-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
+  qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev libx11-dev libxcb-xkb-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
   libasound2-dev
   # sound out of the box
   timgm6mb-soundfont fonts-liberation

@@ -71,3 +71,30 @@ window_origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolu
 
 has_window_of_size() { [ -n "$(windows_of_size "$1")" ]; }
 has_window_named() { [ -n "$(windows_named "$1")" ]; }
+
+# start_receiver NAME: a JACK MIDI receiver printing "<usec> <hex bytes>" per event to
+# $E2E_TMP/NAME.out; its port is NAME:in.
+start_receiver() {
+  "$RECEIVER" "$1" >"$E2E_TMP/$1.out" 2>"$E2E_TMP/$1.err" &
+  E2E_PIDS+=($!)
+  wait_until 10 grep -q ready "$E2E_TMP/$1.out" || fail "receiver did not start: $(cat "$E2E_TMP/$1.err")"
+}
+
+# The bytes the receiver got, one event a line, without timestamps.
+received() { grep -v ready "$E2E_TMP/$1.out" | cut -d' ' -f2- || true; }
+
+# has_lines NAME COUNT: the receiver has COUNT events or more.
+has_lines() { [ "$(received "$1" | wc -l)" -ge "$2" ]; }
+
+start_tastiva() {
+  "$TASTIVA" "$@" >"$E2E_TMP/tastiva.log" 2>&1 &
+  TASTIVA_PID=$!
+  E2E_PIDS+=("$TASTIVA_PID")
+  wait_until 20 has_window_named Tastiva || fail "no main window: $(cat "$E2E_TMP/tastiva.log")"
+  MAIN_WINDOW=$(windows_named Tastiva)
+  read -r MAIN_X MAIN_Y < <(window_origin "$MAIN_WINDOW")
+  xdotool windowfocus --sync "$MAIN_WINDOW"
+}
+
+# click_at X Y [BUTTON]: a real click at a point of the main window's client area.
+click_at() { xdotool mousemove --sync $((MAIN_X + $1)) $((MAIN_Y + $2)) click "${3:-1}"; }

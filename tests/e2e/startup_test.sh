@@ -3,14 +3,14 @@
 # the 5th, one copy only, and closing the window ends the process with status 0.
 # usage: startup_test.sh TASTIVA X_CLOSE
 source "$(dirname "$0")/lib.sh"
-tastiva=$1
+TASTIVA=$1
 x_close=$2
 
 start_xvfb
 start_jack
 
 # The 5th of a month: the notice comes first, alone.
-FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f '@2026-12-05 10:00:00' "$tastiva" \
+FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f '@2026-12-05 10:00:00' "$TASTIVA" \
   >"$E2E_TMP/first.log" 2>&1 &
 first=$!
 E2E_PIDS+=("$first")
@@ -30,7 +30,7 @@ echo "main window shown after the notice"
 
 # A second copy ends at once, shows nothing and leaves the first alone.
 start=$(date +%s%N)
-timeout 10 "$tastiva" >"$E2E_TMP/second.log" 2>&1 || fail "second copy exited with $?"
+timeout 10 "$TASTIVA" >"$E2E_TMP/second.log" 2>&1 || fail "second copy exited with $?"
 elapsed_ms=$((($(date +%s%N) - start) / 1000000))
 echo "second copy ended after ${elapsed_ms} ms"
 [ "$elapsed_ms" -lt 3000 ] || fail "second copy took ${elapsed_ms} ms"
