@@ -15,6 +15,10 @@ e2e_cleanup() {
   sleep 0.2
   for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
   if [ -n "$JACK_NAME" ]; then rm -f /dev/shm/jack*"$JACK_NAME"* 2>/dev/null || true; fi
+  # faketime leaves its shared memory behind when the process it wraps is killed
+  for pid in "${E2E_PIDS[@]}"; do
+    rm -f "/dev/shm/faketime_shm_$pid" "/dev/shm/sem.faketime_sem_$pid" 2>/dev/null || true
+  done
   rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT

@@ -1,4 +1,5 @@
 #include "midi/BuiltinSynth.h"
+#include "tests/support/Pitch.h"
 
 #include <gtest/gtest.h>
 
@@ -37,25 +38,8 @@ double Rms(const std::vector<float>& x) {
   return x.empty() ? 0 : std::sqrt(sum / x.size());
 }
 
-// YIN: the first dip of the normalised difference function, refined by a parabola. Unlike the
-// strongest spectral peak it is not fooled by a loud second harmonic.
 double Fundamental(const std::vector<float>& x) {
-  const std::size_t maxLag = kRate / 50;
-  std::vector<double> d(maxLag + 1, 1.0);
-  double running = 0;
-  for (std::size_t lag = 1; lag <= maxLag; ++lag) {
-    double sum = 0;
-    for (std::size_t i = 0; i + maxLag < x.size(); ++i) sum += std::pow(x[i] - x[i + lag], 2);
-    running += sum;
-    d[lag] = sum * lag / running;
-  }
-  for (std::size_t lag = kRate / 1000; lag < maxLag; ++lag) {
-    if (d[lag] < 0.15 && d[lag] <= d[lag + 1]) {
-      return kRate /
-             (lag + (d[lag - 1] - d[lag + 1]) / (2 * (d[lag - 1] - 2 * d[lag] + d[lag + 1])));
-    }
-  }
-  return 0;
+  return test::Fundamental(x, kRate);
 }
 
 // Plays key on program for a second, after the bank select the program sends too.
