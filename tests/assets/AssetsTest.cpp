@@ -5,8 +5,6 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
@@ -80,20 +78,6 @@ TEST(NoticeBitmap, HeadersAndPaddingMatchTheExactLayout) {
   for (int row = 0; row < 361; ++row) EXPECT_EQ(bmp[54 + row * 2056 + 2055], '\0') << row;
 }
 
-TEST(NoticeBitmap, LoadsAsAnImageWithTopLeftKeptCalm) {
-  const QImage img(":/notice.bmp");
-  ASSERT_EQ(img.size(), QSize(685, 361));
-  // The close button is drawn over the top-left corner: no text or sharp detail there.
-  const QRgb corner = img.pixel(0, 0);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      const QRgb px = img.pixel(x, y);
-      EXPECT_LE(std::abs(qGray(px) - qGray(corner)), 12) << x << "," << y;
-    }
-  }
-}
-
-// Transparency as the icon's own AND mask states it (bit set = transparent).
 bool MaskedOut(const QByteArray& ico, int n, int x, int y) {
   const int mask = 62 + XorRow(n) * n + AndRow(n) * (n - 1 - y);
   return (static_cast<std::uint8_t>(ico[mask + x / 8]) & (0x80 >> (x % 8))) != 0;
@@ -207,61 +191,6 @@ TEST(KeyPicture, HandFillsTheSeventeenLeftColumnsOnly) {
   EXPECT_EQ(hand.left(), 0);
   EXPECT_EQ(hand.right(), 16);
   EXPECT_GE(hand.height(), 24);
-}
-
-// The picture lies on white and on black keys: its rim must stand out from both, and its
-// inside from black.
-TEST(KeyPicture, ReadsOnWhiteAndOnBlackKeys) {
-  const QImage img = tastiva::LoadMaskedIcon(":/KeyPicture.ico");
-  ASSERT_EQ(img.size(), QSize(32, 32));
-  auto opaque = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < 32 && y < 32 && qAlpha(img.pixel(x, y)) == 255;
-  };
-  int rim = 0, inner = 0;
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) {
-      if (!opaque(x, y)) continue;
-      const bool edge =
-          !opaque(x - 1, y) || !opaque(x + 1, y) || !opaque(x, y - 1) || !opaque(x, y + 1);
-      if (edge) {
-        ++rim;
-        EXPECT_LT(qGray(img.pixel(x, y)), 140) << "rim pixel " << x << "," << y;
-        EXPECT_GT(qGray(img.pixel(x, y)), 60) << "rim pixel " << x << "," << y;
-      } else {
-        ++inner;
-        EXPECT_GT(qGray(img.pixel(x, y)), 90) << "inner pixel " << x << "," << y;
-      }
-    }
-  }
-  EXPECT_GT(inner, rim);
-}
-
-TEST(MaskedIconDecoder, RejectsDataItCannotFullyRead) {
-  const QByteArray ico = ReadResource(":/KeyPicture.ico");
-  ASSERT_FALSE(tastiva::DecodeMaskedIcon(ico).isNull());
-  EXPECT_TRUE(tastiva::DecodeMaskedIcon(ico.left(ico.size() - 1)).isNull()) << "mask cut short";
-  QByteArray other_depth = ico;
-  other_depth[36] = 32;  // biBitCount
-  EXPECT_TRUE(tastiva::DecodeMaskedIcon(other_depth).isNull());
-  QByteArray bad_offset = ico;
-  bad_offset[18] = static_cast<char>(0xF0);  // image data beyond the end
-  EXPECT_TRUE(tastiva::DecodeMaskedIcon(bad_offset).isNull());
-}
-
-// Fresh output of the generator must equal the embedded files byte for byte.
-TEST(Generator, RedrawsIdenticalFiles) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  QProcess gen;
-  gen.start(QStringLiteral(TASTIVA_MAKE_ASSETS), {dir.path()});
-  ASSERT_TRUE(gen.waitForFinished(60000));
-  ASSERT_EQ(gen.exitStatus(), QProcess::NormalExit);
-  ASSERT_EQ(gen.exitCode(), 0) << gen.readAllStandardError().toStdString();
-  for (const char* name : {"MainIcon.ico", "KeyPicture.ico", "notice.bmp"}) {
-    QFile fresh(dir.filePath(name));
-    ASSERT_TRUE(fresh.open(QIODevice::ReadOnly)) << name;
-    EXPECT_TRUE(fresh.readAll() == ReadResource(QString(":/") + name)) << name;
-  }
 }
 
 }  // namespace
