@@ -1,5 +1,6 @@
 #include "midi/WinmmPlatform.h"
 
+// After the project's headers: mmsystem.h makes MIDI_MAPPER and MOD_* macros.
 // clang-format off
 #include <windows.h>
 #include <mmsystem.h>
