@@ -1,6 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "midi/MidiDevice.h"
 
@@ -16,7 +18,11 @@ class SystemPorts final : public PortDirectory {
   std::vector<std::shared_ptr<MidiDevice>> ListPorts() override;
 
  private:
+  struct System;  // one MIDI system (ALSA, JACK, CoreMIDI) and its connection
+  friend class SystemPortDevice;
+
   std::string clientName_;
+  std::vector<std::shared_ptr<System>> systems_;
 };
 
 }  // namespace tastiva

@@ -9,11 +9,16 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 E2E_PIDS=()
 JACK_NAME=""
 
+# Stops what was started, the last first and each before the next, so the JACK server goes
+# down with no clients left: a server stopped under its clients leaves its slot in jackd's
+# small per-user table taken.
 e2e_cleanup() {
-  local pid
-  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  sleep 0.2
-  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  local i pid
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${E2E_PIDS[i]}
+    kill "$pid" 2>/dev/null || continue
+    timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -9 "$pid" 2>/dev/null || true
+  done
   if [ -n "$JACK_NAME" ]; then rm -f /dev/shm/jack*"$JACK_NAME"* 2>/dev/null || true; fi
   # faketime leaves its shared memory behind when the process it wraps is killed
   for pid in "${E2E_PIDS[@]}"; do
@@ -49,8 +54,15 @@ start_xvfb() {
   wait_until 10 xdpyinfo || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
 }
 
+# start_jack [PERIOD]: a JACK server on its dummy driver. Names come from a small fixed pool:
+# jackd keeps at most 8 server names per user, and a name that is used again reclaims a slot
+# that a crashed run may have left behind.
 start_jack() {
-  JACK_NAME="tastiva-e2e-$$-$RANDOM"
+  local n
+  for n in 0 1 2 3 4 5; do
+    JACK_NAME="tastiva-e2e-$n"
+    pgrep -f "jackd -n $JACK_NAME " >/dev/null || break
+  done
   jackd -n "$JACK_NAME" -d dummy -r 48000 -p "${1:-256}" >"$E2E_TMP/jackd.log" 2>&1 &
   E2E_PIDS+=($!)
   export JACK_DEFAULT_SERVER="$JACK_NAME" JACK_NO_START_SERVER=1

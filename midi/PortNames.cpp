@@ -1,0 +1,203 @@
+#include "midi/PortNames.h"
+
+#include <regex>
+#include <set>
+#include <string_view>
+
+namespace tastiva {
+
+namespace {
+
+constexpr std::string_view kJoin = "..";
+// A cut between words may give up this many bytes of text compared to a cut inside a word.
+constexpr std::size_t kWordSlack = 6;
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Moves a cut position so it does not fall inside a UTF-8 character.
+std::size_t CharStartAtOrBefore(const std::string& s, std::size_t pos) {
+  while (pos > 0 && pos < s.size() && IsContinuationByte(s[pos])) --pos;
+  return pos;
+}
+std::size_t CharStartAtOrAfter(const std::string& s, std::size_t pos) {
+  while (pos < s.size() && IsContinuationByte(s[pos])) ++pos;
+  return pos;
+}
+
+// Cutting at a joiner ("Port-0", "midi_in") splits a name that reads as one word.
+constexpr std::size_t kJoinerPenalty = 2;
+
+bool IsJoiner(char c) {
+  return c == '-' || c == '_';
+}
+
+std::size_t Penalised(std::size_t size, std::size_t penalty) {
+  return size > penalty ? size - penalty : 0;
+}
+
+// Cut points between words: after one of these...
+bool EndsWord(char c) {
+  return c == ' ' || c == ':' || c == '-' || c == '_' || c == ',' || c == '/';
+}
+// ...or before one of these.
+bool BeginsBreak(char c) {
+  return EndsWord(c) || c == '(';
+}
+
+bool IsWordStart(const std::string& s, std::size_t i) {
+  return i > 0 && i < s.size() && EndsWord(s[i - 1]) && s[i] != ' ';
+}
+bool IsWordEnd(const std::string& s, std::size_t j) {
+  return j > 0 && j < s.size() && (BeginsBreak(s[j]) || s[j - 1] == ')' || s[j - 1] == ']');
+}
+
+// Characters that look wrong next to the "..".
+std::string TrimEnd(std::string s) {
+  while (!s.empty() && (BeginsBreak(s.back()) || s.back() == '[')) s.pop_back();
+  return s;
+}
+
+std::string Utf8Prefix(const std::string& s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return s;
+  return s.substr(0, CharStartAtOrBefore(s, maxBytes));
+}
+
+// "Client:Port 128:0" without the trailing client and port numbers.
+std::string WithoutAlsaAddress(const std::string& fullName) {
+  static const std::regex address(R"( [0-9]+:[0-9]+$)");
+  return std::regex_replace(fullName, address, "");
+}
+
+// One name for an ALSA client and its port: ports are usually named after their client.
+std::string MergeAlsaNames(const std::string& client, const std::string& port) {
+  if (client.empty()) return port;
+  if (port.empty() || port == client) return client;
+  if (port.size() > client.size() && port.compare(0, client.size(), client) == 0 &&
+      BeginsBreak(port[client.size()])) {
+    return port;
+  }
+  return client + ":" + port;
+}
+
+std::pair<std::string, std::string> SplitAtColon(const std::string& name) {
+  const std::size_t colon = name.find(':');
+  if (colon == std::string::npos) return {std::string(), name};
+  return {name.substr(0, colon), name.substr(colon + 1)};
+}
+
+std::string ReadableJackPort(const std::string& port) {
+  // The a2jmidid bridge names its ports "Alsa Client [14] (playback): Alsa Port".
+  static const std::regex bridged(R"(^(.*) \[[0-9]+\] \((playback|capture)\): (.*)$)");
+  std::smatch match;
+  if (std::regex_match(port, match, bridged)) return MergeAlsaNames(match[1], match[3]);
+  return port;
+}
+
+}  // namespace
+
+std::string PortClientName(PortSystem system, const std::string& fullName) {
+  switch (system) {
+    case PortSystem::kAlsa:
+      return SplitAtColon(WithoutAlsaAddress(fullName)).first;
+    case PortSystem::kJack:
+      return SplitAtColon(fullName).first;
+    case PortSystem::kCoreMidi:
+      break;
+  }
+  return {};
+}
+
+std::string ReadablePortName(PortSystem system, const std::string& fullName) {
+  std::string name;
+  switch (system) {
+    case PortSystem::kAlsa: {
+      const auto [client, port] = SplitAtColon(WithoutAlsaAddress(fullName));
+      name = MergeAlsaNames(client, port);
+      break;
+    }
+    case PortSystem::kJack: {
+      const auto [client, port] = SplitAtColon(fullName);
+      name = client.empty() ? port : client + ":" + ReadableJackPort(port);
+      break;
+    }
+    case PortSystem::kCoreMidi:
+      name = fullName;
+      break;
+  }
+  return ShortenName(name, kMaxPortNameBytes);
+}
+
+std::string ShortenName(const std::string& text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  if (maxBytes < 4 * kJoin.size()) return Utf8Prefix(text, maxBytes);
+
+  const std::size_t room = maxBytes - kJoin.size();
+  // The start usually names the device and gets at least half; the end tells ports apart.
+  const std::size_t maxTail = room / 2;
+
+  // The best start within budget: a cut between words unless that loses too much.
+  const auto bestHead = [&](std::size_t budget, std::size_t* score) {
+    const std::size_t cut = CharStartAtOrBefore(text, budget);
+    std::string head = TrimEnd(text.substr(0, cut));
+    std::size_t headScore = Penalised(head.size(), IsWordEnd(text, cut) ? 0 : kWordSlack);
+    for (std::size_t j = cut; j > 0 && j + kWordSlack + kJoinerPenalty >= cut; --j) {
+      if (j == cut || !IsWordEnd(text, j)) continue;
+      std::string atWord = TrimEnd(text.substr(0, j));
+      const bool joiner = IsJoiner(text[j]) || IsJoiner(text[j - 1]);
+      const std::size_t wordScore = Penalised(atWord.size(), joiner ? kJoinerPenalty : 0);
+      if (!atWord.empty() && wordScore > headScore) {
+        head = std::move(atWord);
+        headScore = wordScore;
+      }
+    }
+    *score = headScore;
+    return head;
+  };
+
+  std::string best;
+  std::size_t bestScore = 0;
+  const auto consider = [&](std::size_t tailStart) {
+    const std::size_t tailSize = text.size() - tailStart;
+    std::size_t score = 0;
+    const std::string head = bestHead(room - tailSize, &score);
+    if (head.empty()) return;
+    const bool whole = IsWordStart(text, tailStart);
+    score += Penalised(tailSize, !whole                          ? kWordSlack
+                                 : IsJoiner(text[tailStart - 1]) ? kJoinerPenalty
+                                                                 : 0);
+    if (best.empty() || score > bestScore) {
+      best = head + std::string(kJoin) + text.substr(tailStart);
+      bestScore = score;
+    }
+  };
+  // Ends that start a word, longest first, then one cut inside a word.
+  for (std::size_t i = text.size() - maxTail; i < text.size(); ++i) {
+    if (IsWordStart(text, i)) consider(i);
+  }
+  std::size_t inWord = CharStartAtOrAfter(text, text.size() - room * 2 / 5);
+  while (inWord < text.size() && EndsWord(text[inWord])) ++inWord;
+  if (inWord < text.size()) consider(inWord);
+  return best.empty() ? Utf8Prefix(text, maxBytes) : best;
+}
+
+void MakeNamesUnique(std::vector<std::string>& names, std::size_t maxBytes) {
+  // A renamed duplicate must not take a name that a later port has in its own right.
+  const std::set<std::string> original(names.begin(), names.end());
+  std::set<std::string> used;
+  for (std::string& name : names) {
+    if (used.insert(name).second) continue;
+    for (int n = 2;; ++n) {
+      const std::string suffix = " " + std::to_string(n);
+      const std::size_t keep = maxBytes > suffix.size() ? maxBytes - suffix.size() : 0;
+      std::string candidate = TrimEnd(Utf8Prefix(name, keep)) + suffix;
+      if (original.count(candidate) == 0 && used.insert(candidate).second) {
+        name = std::move(candidate);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace tastiva
