@@ -12,6 +12,8 @@
 int main(int argc, char** argv) {
   using namespace tastiva;
   Application app(argc, argv);
+  // Lets desktop shells match the window to its menu entry.
+  Application::setDesktopFileName("io.github.tastiva.Tastiva");
   InitAssets();
   UseDetectableAutoRepeat();
 

@@ -13,7 +13,11 @@ packages=(
   timgm6mb-soundfont fonts-liberation
   # tests and benchmarks
   googletest libgtest-dev libbenchmark-dev
-  jackd2 xvfb xdotool x11-utils imagemagick faketime procps
+  jackd2 xvfb xdotool x11-utils imagemagick faketime procps libxtst-dev
+  # Windows cross build of the MIDI library, tested under Wine
+  g++-mingw-w64-x86-64-posix wine wine64
+  # packaging: building and checking the .deb
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 ./scripts/build.sh ci
 ctest --preset ci -j2 "$@"
+./scripts/test-windows.sh
+./scripts/test-package.sh

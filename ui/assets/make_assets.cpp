@@ -1,7 +1,9 @@
 // Draws the program's pictures and writes them in the exact file formats the program reads:
-// MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361).
+// MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361); and the same main icon
+// for desktop menus: MainIcon-48.png, MainIcon-128.png, MainIcon-256.png and MainIcon.svg.
 // Usage: make_assets <output directory>
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -140,37 +143,78 @@ bool WriteFile(const QString& path, const QByteArray& data) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// MainIcon: one octave, pixel-aligned so it stays sharp at its only size.
+// MainIcon: one octave, pixel-aligned so it stays sharp at 48x48. Kept as rectangles so the
+// desktop icons (larger PNGs, SVG) are the same picture as the window icon.
 
-QImage DrawMainIcon() {
-  QImage img(48, 48, QImage::Format_ARGB32);
-  img.fill(Qt::transparent);
+struct IconRect {
+  int x, y, w, h;
+  QRgb colour;
+};
 
+constexpr int kMainIconGrid = 48;
+
+std::vector<IconRect> MainIconRects() {
   constexpr int kLeft = 2;
   constexpr int kTop = 12;  // 24 rows: 12 above, 12 below
   constexpr int kPitch = 6;
   constexpr int kWidth = 7 * kPitch + 1;  // 43
   constexpr int kHeight = 24;
   constexpr int kBlackHeight = 15;
-  const QColor outline(0x80, 0x80, 0x80);
 
-  QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.fillRect(kLeft, kTop, kWidth, kHeight, outline);
+  std::vector<IconRect> rects;
+  rects.push_back({kLeft, kTop, kWidth, kHeight, qRgb(0x80, 0x80, 0x80)});  // outline
   for (int k = 0; k < 7; ++k) {
     const int x = kLeft + 1 + k * kPitch;
-    p.fillRect(x, kTop + 1, kPitch - 1, kHeight - 2, QColor(0xFF, 0xFF, 0xFF));
-    p.fillRect(x, kTop + kHeight - 4, kPitch - 1, 2, QColor(0xE4, 0xE4, 0xE4));  // key front
-    p.fillRect(x, kTop + kHeight - 2, kPitch - 1, 1, QColor(0xCC, 0xCC, 0xCC));
+    rects.push_back({x, kTop + 1, kPitch - 1, kHeight - 2, qRgb(0xFF, 0xFF, 0xFF)});
+    rects.push_back({x, kTop + kHeight - 4, kPitch - 1, 2, qRgb(0xE4, 0xE4, 0xE4)});  // key front
+    rects.push_back({x, kTop + kHeight - 2, kPitch - 1, 1, qRgb(0xCC, 0xCC, 0xCC)});
   }
   // Black keys sit on the boundaries after C, D, F, G and A; 3 px leaves the white keys
   // between them visible at this size.
   for (int boundary : {1, 2, 4, 5, 6}) {
     const int x = kLeft + boundary * kPitch - 1;
-    p.fillRect(x, kTop + 1, 3, kBlackHeight, QColor(0x1E, 0x1E, 0x1E));
-    p.fillRect(x, kTop + kBlackHeight - 1, 3, 1, QColor(0x50, 0x50, 0x50));  // key front
+    rects.push_back({x, kTop + 1, 3, kBlackHeight, qRgb(0x1E, 0x1E, 0x1E)});
+    rects.push_back({x, kTop + kBlackHeight - 1, 3, 1, qRgb(0x50, 0x50, 0x50)});  // key front
+  }
+  return rects;
+}
+
+QImage DrawMainIcon(int size = kMainIconGrid) {
+  QImage img(size, size, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  const qreal scale = qreal(size) / kMainIconGrid;
+  QPainter p(&img);
+  // Whole-number scales keep every edge on a pixel; others need soft edges.
+  p.setRenderHint(QPainter::Antialiasing, size % kMainIconGrid != 0);
+  for (const IconRect& r : MainIconRects()) {
+    p.fillRect(QRectF(r.x * scale, r.y * scale, r.w * scale, r.h * scale), QColor(r.colour));
   }
   return img;
+}
+
+QByteArray EncodePng(const QImage& img) {
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  img.save(&buffer, "PNG");
+  return out;
+}
+
+QByteArray MainIconSvg() {
+  QByteArray out =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\" "
+      "viewBox=\"0 0 48 48\" shape-rendering=\"crispEdges\">\n";
+  for (const IconRect& r : MainIconRects()) {
+    out += QString("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>\n")
+               .arg(r.x)
+               .arg(r.y)
+               .arg(r.w)
+               .arg(r.h)
+               .arg(QColor(r.colour).name())
+               .toUtf8();
+  }
+  out += "</svg>\n";
+  return out;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -494,6 +538,10 @@ int main(int argc, char** argv) {
       {"MainIcon.ico", EncodeIco(DrawMainIcon())},
       {"KeyPicture.ico", EncodeIco(DrawKeyPicture())},
       {"notice.bmp", EncodeBmp(notice)},
+      {"MainIcon-48.png", EncodePng(DrawMainIcon(48))},
+      {"MainIcon-128.png", EncodePng(DrawMainIcon(128))},
+      {"MainIcon-256.png", EncodePng(DrawMainIcon(256))},
+      {"MainIcon.svg", MainIconSvg()},
   };
   for (const auto& file : files) {
     if (!WriteFile(dir + '/' + file.name, file.data)) {
