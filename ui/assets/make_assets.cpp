@@ -200,6 +200,23 @@ QByteArray EncodePng(const QImage& img) {
   return out;
 }
 
+// A macOS icon: big-endian chunks holding PNGs (ic07 128 px, ic08 256 px).
+QByteArray EncodeIcns() {
+  auto bigEndian = [](QByteArray& out, quint32 v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.append(static_cast<char>((v >> shift) & 0xFF));
+  };
+  QByteArray chunks;
+  for (const auto& [type, size] : {std::pair{"ic07", 128}, std::pair{"ic08", 256}}) {
+    const QByteArray png = EncodePng(DrawMainIcon(size));
+    chunks.append(type, 4);
+    bigEndian(chunks, static_cast<quint32>(png.size() + 8));
+    chunks.append(png);
+  }
+  QByteArray out("icns", 4);
+  bigEndian(out, static_cast<quint32>(chunks.size() + 8));
+  return out + chunks;
+}
+
 QByteArray MainIconSvg() {
   QByteArray out =
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\" "
@@ -542,6 +559,7 @@ int main(int argc, char** argv) {
       {"MainIcon-128.png", EncodePng(DrawMainIcon(128))},
       {"MainIcon-256.png", EncodePng(DrawMainIcon(256))},
       {"MainIcon.svg", MainIconSvg()},
+      {"MainIcon.icns", EncodeIcns()},
   };
   for (const auto& file : files) {
     if (!WriteFile(dir + '/' + file.name, file.data)) {
