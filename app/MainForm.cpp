@@ -11,6 +11,9 @@ void MainForm::Form_Load() {
     return;
   }
   if (desktop_.Day() % 5 == 0) desktop_.ShowNotice();
+  // Shown before the device opens: opening waits for the audio system and the SoundFont,
+  // and the window need not.
+  window_.ShowCentred();
 
   midiOut_.FillDeviceList(window_.List1());
   FillInstrumentList();

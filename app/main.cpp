@@ -31,6 +31,5 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     ReportRuntimeError(e.what());
   }
-  window.ShowCentred();
   return app.exec();
 }

@@ -58,7 +58,7 @@ KeyButton::KeyButton(std::int16_t index, bool black, QWidget* parent)
 void KeyButton::SetValue(std::int16_t value) {
   if (value == value_) return;
   value_ = value;
-  repaint();  // the look follows the state at once
+  update();  // drawn right after the handler: the note must not wait for the paint
 }
 
 bool KeyButton::hitButton(const QPoint& pos) const {

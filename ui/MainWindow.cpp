@@ -152,6 +152,8 @@ void MainWindow::ShowCentred() {
     move(frame.topLeft());
   }
   show();
+  // Maps the window now, not when the event loop first runs.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -77,8 +77,8 @@ TEST_F(Layout, AMousePressReachesTheKeyOnTop) {
 
 TEST_F(Layout, KeysHaveTheFocusFromTheStartAndTabWalksTheDesignedOrder) {
   Start();
-  const std::vector<int> keyOrder{29, 27, 25, 8,  10, 20, 22, 23, 21, 19, 11, 9,  13, 15, 17, 12,
-                                  14, 16, 18, 7,  1,  3,  2,  0,  5,  24, 26, 28, 30, 31, 6,  4};
+  const std::vector<int> keyOrder{29, 27, 25, 8, 10, 20, 22, 23, 21, 19, 11, 9,  13, 15, 17, 12,
+                                  14, 16, 18, 7, 1,  3,  2,  0,  5,  24, 26, 28, 30, 31, 6,  4};
   // The lists are no tab stops, so key 29 has the focus when the window is first shown.
   ASSERT_EQ(Focused(), &Key(29));
   std::vector<QWidget*> expected;

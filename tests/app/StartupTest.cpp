@@ -47,17 +47,22 @@ TEST_F(Startup, TheNoticeComesFirstOnDaysDivisibleByFive) {
     FakeDesktop d;
     d.day = day;
     std::size_t openedBeforeNotice = 99;
-    d.onNotice = [&] { openedBeforeNotice = p.Log().size(); };
+    bool mainShownBeforeNotice = true;
     MIDI_OUT out{p, b};
     MIDI_CMD cmd{out};
     MainWindow w;
     MainForm f{w, out, cmd, d};
+    d.onNotice = [&] {
+      openedBeforeNotice = p.Log().size();
+      mainShownBeforeNotice = w.isVisible();
+    };
     w.SetEvents(&f);
     f.Form_Load();
     const bool shown = std::count(d.calls.begin(), d.calls.end(), "ShowNotice") == 1;
     EXPECT_EQ(shown, day % 5 == 0);
     if (shown) {
       EXPECT_EQ(openedBeforeNotice, 0u) << "start-up waits for the notice";
+      EXPECT_FALSE(mainShownBeforeNotice);
     }
     EXPECT_EQ(p.Log().size(), 7u);
   }
@@ -68,6 +73,7 @@ TEST_F(Startup, ASecondCopyEndsAtOnceAndTouchesNothing) {
   form.Form_Load();
   EXPECT_EQ(desktop.calls, (Strings{"PrevInstance", "End"}));
   EXPECT_TRUE(Log().empty());
+  EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(window.List1().ListCount(), 0);
 }
 

@@ -25,8 +25,12 @@ start_xvfb
 
 start_jack 256
 start_tastiva
-port=$(jack_lsp | grep -E '^Tastiva(-[0-9]+)?:left$' | head -1)
-[ -n "$port" ] || fail "the built-in synthesizer has no JACK output: $(jack_lsp)"
+synth_port() { jack_lsp | grep -E '^Tastiva(-[0-9]+)?:left$' | head -1; }
+has_synth_port() { [ -n "$(synth_port)" ]; }
+# The window shows first; the synthesizer opens right after.
+wait_until 10 has_synth_port || fail "the built-in synthesizer has no JACK output: $(jack_lsp)"
+sleep 0.5  # start-up opens it twice
+port=$(synth_port)
 jack_lsp -c "$port" | grep -q system:playback || fail "$port is not connected to the playback ports"
 echo "synthesizer output: $port"
 
