@@ -280,6 +280,10 @@ IDLE_FLUID=$(stats <"$E2E_TMP/idle-fluid.runs")
 # --- 5: key -> first sound of the built-in synthesizer (period 128) ------------------------
 log "key -> sound: $AUDIO_ROUNDS presses and $AUDIO_ROUNDS direct note-ons"
 tastiva_up
+# The window shows before the synthesizer opens (twice, at start-up).
+synth_port_pair() { [ "$(jack_lsp | grep -cE '^Tastiva(-[0-9]+)?:(left|right)$')" -eq 2 ]; }
+wait_until 10 synth_port_pair || fail "synthesizer ports: $(jack_lsp)"
+sleep 0.5
 synth_ports=$(jack_lsp | grep -E '^Tastiva(-[0-9]+)?:(left|right)$' || true)
 [ "$(echo "$synth_ports" | grep -c .)" -eq 2 ] || fail "synthesizer ports: $(jack_lsp)"
 jack_connect "$(echo "$synth_ports" | grep ':left$')" "$PROBE_NAME:left"
