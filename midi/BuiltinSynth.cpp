@@ -148,7 +148,6 @@ struct BuiltinSynth::Engine {
   explicit Engine(Options o) : options(std::move(o)) {}
 
   ~Engine() {
-    std::lock_guard lock(loadMutex);  // a Preload still running on another thread
     if (driver != nullptr) delete_fluid_audio_driver(driver);
     Unload();
   }
@@ -156,7 +155,6 @@ struct BuiltinSynth::Engine {
   // Creates the settings and synth and loads the first usable SoundFont. Runs once; a failed
   // attempt leaves nothing behind, so a later open (after the user installed one) retries.
   Outcome Load() {
-    std::lock_guard lock(loadMutex);
     if (synth != nullptr) return {};
     FluidLog::Instance().Install();
     settings = new_fluid_settings();
@@ -192,10 +190,7 @@ struct BuiltinSynth::Engine {
     settings = nullptr;
   }
 
-  bool Loaded() {
-    std::lock_guard lock(loadMutex);
-    return synth != nullptr;
-  }
+  bool Loaded() const { return synth != nullptr; }
 
   void ConfigureDriver(const std::string& name) {
     fluid_settings_setstr(settings, "audio.driver", name.c_str());
@@ -295,7 +290,6 @@ struct BuiltinSynth::Engine {
   }
 
   Options options;
-  std::mutex loadMutex;  // guards settings and synth while they are created
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_audio_driver_t* driver = nullptr;
@@ -398,13 +392,6 @@ std::string BuiltinSynth::ErrorDetail() const {
     return engine_->detail;
   } catch (...) {
     return {};
-  }
-}
-
-void BuiltinSynth::Preload() {
-  try {
-    engine_->Load();  // a failure is reported by the open that follows
-  } catch (...) {
   }
 }
 

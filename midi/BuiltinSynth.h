@@ -33,10 +33,6 @@ class BuiltinSynth final : public MidiDevice {
   MidiResult Send(std::uint32_t message) override;
   std::string ErrorDetail() const override;
 
-  // Loads the SoundFont now instead of at the first open. Safe to call from another thread
-  // once, before the first Open.
-  void Preload();
-
   // Renders frames of stereo audio (interleaved left/right) while no audio driver runs.
   std::vector<float> RenderOffline(std::size_t frames);
 
