@@ -86,10 +86,10 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 void MainWindow::CreateKey(int index) {
-  const layout::Key& spec = layout::kKeys[static_cast<std::size_t>(index)];
-  auto* key = new KeyButton(static_cast<std::int16_t>(index), spec.black, this);
+  const layout::Key& row = layout::kKeys[static_cast<std::size_t>(index)];
+  auto* key = new KeyButton(static_cast<std::int16_t>(index), row.black, this);
   key->setObjectName(QString("key%1").arg(index));
-  key->setText(Text(spec.caption));
+  key->setText(Text(row.caption));
   key->setGeometry(Pixels(layout::KeyRect(index)));
   key->setCursor(Qt::ArrowCursor);
   static const QPixmap picture = QPixmap::fromImage(LoadMaskedIcon(":/KeyPicture.ico"));
