@@ -67,21 +67,29 @@ void ReportMedian(benchmark::State& state, std::vector<double>& micros) {
   state.counters["p50_us"] = micros[micros.size() / 2];
 }
 
-void BM_KeyPressToSend(benchmark::State& state) {
+// The program started as it starts for real, over the timing platform, its window active.
+struct Program {
+  Program() {
+    window.SetEvents(&form);
+    form.Form_Load();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.activateWindow();
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  }
   TimedPlatform platform;
   NoBox box;
   QuietDesktop desktop;
-  MIDI_OUT out(platform, box);
-  MIDI_CMD cmd(out);
+  MIDI_OUT out{platform, box};
+  MIDI_CMD cmd{out};
   MainWindow window;
-  MainForm form(window, out, cmd, desktop);
-  window.SetEvents(&form);
-  form.Form_Load();
-  window.show();
-  QApplication::setActiveWindow(&window);
-  window.activateWindow();
-  for (int i = 0; i < 10; ++i) QApplication::processEvents();
-  KeyButton& key = window.key(0);
+  MainForm form{window, out, cmd, desktop};
+};
+
+void BM_KeyPressToSend(benchmark::State& state) {
+  Program program;
+  TimedPlatform& platform = program.platform;
+  KeyButton& key = program.window.key(0);
   key.setFocus();
 
   std::vector<double> micros;
@@ -119,18 +127,8 @@ BENCHMARK(BM_KeyPressToSend)
 
 // The part of a press spent drawing the key pushed in, before the note goes out.
 void BM_KeyRepaint(benchmark::State& state) {
-  TimedPlatform platform;
-  NoBox box;
-  QuietDesktop desktop;
-  MIDI_OUT out(platform, box);
-  MIDI_CMD cmd(out);
-  MainWindow window;
-  MainForm form(window, out, cmd, desktop);
-  window.SetEvents(&form);
-  form.Form_Load();
-  window.show();
-  for (int i = 0; i < 10; ++i) QApplication::processEvents();
-  KeyButton& key = window.key(0);
+  Program program;
+  KeyButton& key = program.window.key(0);
   std::vector<double> micros;
   micros.reserve(static_cast<std::size_t>(state.max_iterations));
   for (auto _ : state) {
