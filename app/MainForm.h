@@ -4,11 +4,11 @@
 #include <optional>
 #include <set>
 
+#include "base/Desktop.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowEvents.h"
-#include "ui/services/Desktop.h"
 
 namespace tastiva {
 

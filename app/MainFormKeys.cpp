@@ -2,7 +2,7 @@
 
 #include "app/MainForm.h"
 #include "app/NoteMap.h"
-#include "midi/Checked.h"
+#include "base/Checked.h"
 #include "ui/Layout.h"
 
 namespace tastiva {

@@ -1,6 +1,6 @@
 #include "app/InstrumentNames.h"
 #include "app/MainForm.h"
-#include "midi/Checked.h"
+#include "base/Checked.h"
 
 namespace tastiva {
 

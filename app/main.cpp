@@ -1,7 +1,8 @@
 #include <exception>
 
+#include "app/CreateMidiPlatform.h"
+#include "app/Environment.h"
 #include "app/MainForm.h"
-#include "midi/CreateMidiPlatform.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/AutoRepeat.h"
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv) {
   using namespace tastiva;
+  PrepareEnvironment();
   Application app(argc, argv);
   // Lets desktop shells match the window to its menu entry.
   Application::setDesktopFileName("io.github.tastiva.Tastiva");

@@ -12,7 +12,7 @@
 #include "app/MainForm.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 #include "ui/MainWindow.h"
 #include "ui/assets/Assets.h"
 

@@ -2,11 +2,11 @@
 // and to the built-in synthesizer (FluidSynth's event handling, rendering offline).
 #include <benchmark/benchmark.h>
 
-#include "midi/BuiltinSynth.h"
-#include "midi/DesktopPlatform.h"
+#include "midi/synth/BuiltinSynth.h"
+#include "midi/devices/DesktopPlatform.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 
 namespace tastiva {
 namespace {

@@ -16,11 +16,8 @@ function(tastiva_provide_googletest method package)
   if(NOT package STREQUAL "GTest")
     return()
   endif()
-  # Third-party code: built without the project's warning flags (and -Werror).
-  get_directory_property(options COMPILE_OPTIONS)
-  set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
+  # Third-party code: the project's warning flags are a target of its own, not applied here.
   FetchContent_MakeAvailable(googletest)
-  set_directory_properties(PROPERTIES COMPILE_OPTIONS "${options}")
   set(GTest_FOUND TRUE PARENT_SCOPE)
 endfunction()
 

@@ -1,6 +1,6 @@
 #include "midi/MIDI_CMD.h"
 
-#include "midi/Checked.h"
+#include "base/Checked.h"
 
 namespace tastiva {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "midi/Checked.h"
+#include "base/Checked.h"
 
 namespace tastiva {
 

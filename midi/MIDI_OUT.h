@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "midi/MidiPlatform.h"
-#include "ui/services/ListControl.h"
-#include "ui/services/MessageBox.h"
+#include "base/ListControl.h"
+#include "base/MessageBox.h"
 
 namespace tastiva {
 

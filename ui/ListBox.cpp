@@ -6,7 +6,7 @@
 #include "ui/KeyButton.h"
 #include "ui/KeyCodes.h"
 #include "ui/Twips.h"
-#include "ui/services/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace tastiva {
 

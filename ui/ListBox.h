@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <functional>
 
-#include "ui/services/ListControl.h"
+#include "base/ListControl.h"
 
 namespace tastiva {
 

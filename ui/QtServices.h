@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "ui/services/Desktop.h"
-#include "ui/services/MessageBox.h"
+#include "base/Desktop.h"
+#include "base/MessageBox.h"
 
 namespace tastiva {
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "app/MainForm.h"
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
 #include "ui/MainWindow.h"
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "midi/DesktopPlatform.h"
 #include "midi/MidiResults.h"
+#include "midi/devices/DesktopPlatform.h"
 
 namespace tastiva {
 namespace {
@@ -14,13 +14,12 @@ class FakeDevice final : public MidiDevice {
   explicit FakeDevice(std::string name) : name_(std::move(name)) {}
   std::string Name() const override { return name_; }
   std::uint16_t Technology() const override { return MOD_MIDIPORT; }
-  MidiResult Open() override { return openResult; }
-  MidiResult Close() override { return 0; }
-  MidiResult Send(std::uint32_t message) override {
+  DeviceResult Open() override { return {openResult, detail}; }
+  DeviceResult Close() override { return 0; }
+  DeviceResult Send(std::uint32_t message) override {
     sent.push_back(message);
-    return sendResult;
+    return {sendResult, detail};
   }
-  std::string ErrorDetail() const override { return detail; }
 
   MidiResult openResult = 0;
   MidiResult sendResult = 0;
@@ -57,7 +56,16 @@ class Desktop : public ::testing::Test {
   std::shared_ptr<FakeDevice> port =
       std::make_shared<FakeDevice>("A port whose name is far longer than the field");
   std::vector<std::shared_ptr<MidiDevice>> ports{port};
-  DesktopPlatform platform{synth, std::make_unique<FakePorts>(ports)};
+  DesktopPlatform platform{Directories()};
+
+ private:
+  std::vector<std::unique_ptr<PortDirectory>> Directories() {
+    std::vector<std::unique_ptr<PortDirectory>> directories;
+    directories.push_back(
+        std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice>>{synth}));
+    directories.push_back(std::make_unique<FakePorts>(ports));
+    return directories;
+  }
 };
 
 TEST_F(Desktop, SynthIsDeviceZeroAndThereIsNoMapper) {

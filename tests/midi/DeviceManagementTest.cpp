@@ -3,7 +3,7 @@
 
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
 
 namespace tastiva {

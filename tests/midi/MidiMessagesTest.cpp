@@ -1,10 +1,10 @@
 // Message words, byte-exact, as the platform receives them.
 #include <gtest/gtest.h>
 
-#include "midi/Checked.h"
+#include "base/Checked.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
 
 namespace tastiva {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/services/ListControl.h"
-#include "ui/services/MessageBox.h"
-#include "ui/services/RuntimeError.h"
+#include "base/ListControl.h"
+#include "base/MessageBox.h"
+#include "base/RuntimeError.h"
 
 namespace tastiva::test {
 

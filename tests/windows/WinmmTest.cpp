@@ -8,7 +8,7 @@
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "midi/MidiResults.h"
-#include "midi/WinmmPlatform.h"
+#include "midi/winmm/WinmmPlatform.h"
 #include "tests/support/Recorders.h"
 
 namespace tastiva {

@@ -2,19 +2,19 @@
 
 #include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "midi/MidiDevice.h"
 #include "midi/MidiPlatform.h"
+#include "midi/devices/MidiDevice.h"
 
 namespace tastiva {
 
-// The MIDI platform on systems without winmm: device 0 is the built-in synthesizer,
-// the system ports follow. There is no mapper. Codes and texts keep winmm's meaning.
+// The MIDI platform on systems without winmm: the devices of the directories it is given,
+// in their order (the built-in synthesizer first, then the system ports). There is no
+// mapper. Codes and texts keep winmm's meaning.
 class DesktopPlatform final : public MidiPlatform {
  public:
-  DesktopPlatform(std::shared_ptr<MidiDevice> builtin, std::unique_ptr<PortDirectory> ports);
+  explicit DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories);
 
   std::uint32_t midiOutGetNumDevs() override;
   MidiResult midiOutGetDevCapsA(std::uint32_t deviceId, MidiOutCaps* caps,
@@ -27,16 +27,15 @@ class DesktopPlatform final : public MidiPlatform {
 
  private:
   void ListDevicesOnce();
-  MidiResult Refused(const MidiDevice& device, MidiResult code);
+  MidiResult Keep(DeviceResult result);
 
-  std::shared_ptr<MidiDevice> builtin_;
-  std::unique_ptr<PortDirectory> ports_;
+  std::vector<std::unique_ptr<PortDirectory>> directories_;
   std::vector<std::shared_ptr<MidiDevice>> devices_;
   bool listed_ = false;
   std::map<MidiHandle, std::shared_ptr<MidiDevice>> open_;
   MidiHandle nextHandle_ = 1;
-  // A device's own words for the last refusal with a code, shown instead of the standard text.
-  std::map<MidiResult, std::string> details_;
+  // The last refusal, whose words the error text of its code shows.
+  DeviceResult lastRefusal_;
 };
 
 }  // namespace tastiva

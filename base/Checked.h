@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "ui/services/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace tastiva {
 

@@ -1,4 +1,4 @@
-#include "midi/DesktopPlatform.h"
+#include "midi/devices/DesktopPlatform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,9 +7,8 @@
 
 namespace tastiva {
 
-DesktopPlatform::DesktopPlatform(std::shared_ptr<MidiDevice> builtin,
-                                 std::unique_ptr<PortDirectory> ports)
-    : builtin_(std::move(builtin)), ports_(std::move(ports)) {}
+DesktopPlatform::DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories)
+    : directories_(std::move(directories)) {}
 
 void DesktopPlatform::ListDevicesOnce() {
   if (!listed_) midiOutGetNumDevs();
@@ -18,9 +17,8 @@ void DesktopPlatform::ListDevicesOnce() {
 std::uint32_t DesktopPlatform::midiOutGetNumDevs() {
   // Listed afresh on every count, as winmm does; handles already open keep their device.
   devices_.clear();
-  if (builtin_) devices_.push_back(builtin_);
-  if (ports_) {
-    for (auto& port : ports_->ListPorts()) devices_.push_back(std::move(port));
+  for (const auto& directory : directories_) {
+    for (auto& device : directory->ListPorts()) devices_.push_back(std::move(device));
   }
   listed_ = true;
   return static_cast<std::uint32_t>(devices_.size());
@@ -51,8 +49,8 @@ MidiResult DesktopPlatform::midiOutOpen(MidiHandle* handle, std::uint32_t device
   const bool inUse = std::any_of(open_.begin(), open_.end(),
                                  [&](const auto& entry) { return entry.second == device; });
   if (inUse) return MMSYSERR_ALLOCATED;
-  if (const MidiResult code = device->Open(); code != MMSYSERR_NOERROR) {
-    return Refused(*device, code);
+  if (DeviceResult result = device->Open(); result.code != MMSYSERR_NOERROR) {
+    return Keep(std::move(result));
   }
   *handle = nextHandle_++;
   open_.emplace(*handle, device);
@@ -64,35 +62,27 @@ MidiResult DesktopPlatform::midiOutClose(MidiHandle handle) {
   if (it == open_.end()) return MMSYSERR_INVALHANDLE;
   const std::shared_ptr<MidiDevice> device = it->second;
   open_.erase(it);
-  if (const MidiResult code = device->Close(); code != MMSYSERR_NOERROR) {
-    return Refused(*device, code);
-  }
-  return MMSYSERR_NOERROR;
+  return Keep(device->Close());
 }
 
 MidiResult DesktopPlatform::midiOutShortMsg(MidiHandle handle, std::uint32_t message) {
   const auto it = open_.find(handle);
   if (it == open_.end()) return MMSYSERR_INVALHANDLE;
-  if (const MidiResult code = it->second->Send(message); code != MMSYSERR_NOERROR) {
-    return Refused(*it->second, code);
-  }
-  return MMSYSERR_NOERROR;
+  DeviceResult result = it->second->Send(message);
+  if (result.code == MMSYSERR_NOERROR) return MMSYSERR_NOERROR;  // the common case stays cheap
+  return Keep(std::move(result));
 }
 
 MidiResult DesktopPlatform::midiOutGetErrorTextA(MidiResult code, char* text, std::uint32_t size) {
   if (text == nullptr || size == 0) return MMSYSERR_INVALPARAM;
-  const auto detail = details_.find(code);
-  CopyErrorText(detail != details_.end() ? detail->second : MidiResultText(code), text, size);
+  const bool own = code == lastRefusal_.code && !lastRefusal_.detail.empty();
+  CopyErrorText(own ? lastRefusal_.detail : MidiResultText(code), text, size);
   return MMSYSERR_NOERROR;
 }
 
-MidiResult DesktopPlatform::Refused(const MidiDevice& device, MidiResult code) {
-  if (std::string detail = device.ErrorDetail(); !detail.empty()) {
-    details_[code] = std::move(detail);
-  } else {
-    details_.erase(code);
-  }
-  return code;
+MidiResult DesktopPlatform::Keep(DeviceResult result) {
+  if (result.code != MMSYSERR_NOERROR) lastRefusal_ = result;
+  return result.code;
 }
 
 }  // namespace tastiva

@@ -1,4 +1,4 @@
-#include "midi/RecordingPlatform.h"
+#include "midi/recording/RecordingPlatform.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "midi/WinmmPlatform.h"
+#include "midi/winmm/WinmmPlatform.h"
 
 // After the project's headers: mmsystem.h makes MIDI_MAPPER and MOD_* macros.
 // clang-format off

@@ -1,0 +1,25 @@
+#include "app/CreateMidiPlatform.h"
+
+#ifdef _WIN32
+#include "midi/winmm/WinmmPlatform.h"
+#else
+#include "midi/devices/DesktopPlatform.h"
+#include "midi/ports/SystemPorts.h"
+#include "midi/synth/BuiltinSynth.h"
+#endif
+
+namespace tastiva {
+
+std::unique_ptr<MidiPlatform> CreateMidiPlatform() {
+#ifdef _WIN32
+  return std::make_unique<WinmmPlatform>();
+#else
+  std::vector<std::unique_ptr<PortDirectory> > directories;
+  directories.push_back(std::make_unique<FixedDevices>(
+      std::vector<std::shared_ptr<MidiDevice> >{std::make_shared<BuiltinSynth>()}));
+  directories.push_back(std::make_unique<SystemPorts>());
+  return std::make_unique<DesktopPlatform>(std::move(directories));
+#endif
+}
+
+}  // namespace tastiva

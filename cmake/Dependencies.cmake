@@ -1,0 +1,37 @@
+# Every outside library, found once for the whole tree. The pkg-config targets are global so
+# each folder links them by name without looking them up again.
+
+if(NOT TASTIVA_MIDI_ONLY)
+  set(_qt_components Widgets Gui)
+  if(TASTIVA_BUILD_TESTS)
+    list(APPEND _qt_components Test)
+  endif()
+  find_package(Qt6 6.2 REQUIRED COMPONENTS ${_qt_components})
+endif()
+
+if(TASTIVA_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+if(TASTIVA_DESKTOP_BACKENDS)
+  find_package(PkgConfig REQUIRED)
+  find_package(Threads REQUIRED)
+  pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET GLOBAL fluidsynth>=2.0)
+  pkg_check_modules(RTMIDI REQUIRED IMPORTED_TARGET GLOBAL rtmidi>=5.0)
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET GLOBAL alsa)
+    pkg_check_modules(JACK REQUIRED IMPORTED_TARGET GLOBAL jack)
+    pkg_check_modules(XCB_XKB REQUIRED IMPORTED_TARGET GLOBAL xcb xcb-xkb)
+  endif()
+endif()
+
+if(TASTIVA_DESKTOP_CHECKS)
+  find_package(X11 REQUIRED)
+  if(TASTIVA_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+    if(NOT X11_Xtst_FOUND)
+      message(FATAL_ERROR "The benchmarks need the XTEST library (libxtst-dev)")
+    endif()
+  endif()
+endif()
