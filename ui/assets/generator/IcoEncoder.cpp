@@ -1,0 +1,55 @@
+#include <cstdint>
+
+#include "ui/assets/IcoLayout.h"
+#include "ui/assets/generator/Encoders.h"
+
+namespace tastiva::make_assets {
+
+namespace {
+
+// A 1-bit mask cannot hold soft edges, so half-covered pixels decide by majority.
+bool Opaque(QRgb px) {
+  return qAlpha(px) >= 128;
+}
+
+}  // namespace
+
+QByteArray EncodeIco(const QImage& image) {
+  const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+  const int w = img.width();
+  const int h = img.height();
+  const ico::ImageLayout at = ico::LayOut(w, h);
+
+  QByteArray out;
+  ico::Put(out, ico::Dir{});
+  ico::Put(out, ico::DirEntry{.width = static_cast<std::uint8_t>(w),
+                              .height = static_cast<std::uint8_t>(h),
+                              .bytes = static_cast<std::uint32_t>(at.end - at.info),
+                              .offset = static_cast<std::uint32_t>(at.info)});
+  ico::Put(out, ico::BitmapInfo{.width = w,
+                                .height = ico::InfoHeight(h),
+                                .image_size = static_cast<std::uint32_t>(at.end - at.colours)});
+
+  for (int row = 0; row < h; ++row) {
+    const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(ico::StoredRow(row, h)));
+    QByteArray bytes(at.row, '\0');
+    for (int x = 0; x < w; ++x) {
+      // Transparent pixels stay black so XOR leaves the ground.
+      if (Opaque(line[x])) ico::StorePixel(bytes.data() + x * ico::kPixelBytes, line[x]);
+    }
+    out.append(bytes);
+  }
+  for (int row = 0; row < h; ++row) {
+    const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(ico::StoredRow(row, h)));
+    QByteArray bytes(at.mask_row, '\0');
+    for (int x = 0; x < w; ++x) {
+      if (!Opaque(line[x])) {
+        bytes[ico::MaskByte(x)] = static_cast<char>(bytes[ico::MaskByte(x)] | ico::MaskBit(x));
+      }
+    }
+    out.append(bytes);
+  }
+  return out;
+}
+
+}  // namespace tastiva::make_assets
