@@ -16,6 +16,8 @@ packages=(
   jackd2 xvfb xdotool x11-utils imagemagick faketime procps libxtst-dev
   # Windows cross build of the MIDI library, tested under Wine
   g++-mingw-w64-x86-64-posix wine wine64
+  # Qt for Windows, built from Debian's qt6-base source (scripts/build-qt-windows.sh)
+  gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev-tools patch xz-utils
   # packaging: building and checking the .deb
   dpkg-dev file lintian desktop-file-utils appstream
 )
