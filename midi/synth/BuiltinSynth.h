@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiDevice.h"
+#include "midi/devices/MidiDevice.h"
 
 namespace tastiva {
+
+class SynthEngine;
+class SynthAudio;
 
 // Device 0 on systems without winmm: a General MIDI synthesizer (FluidSynth) that plays
 // through the system's audio output, so the program sounds with no MIDI hardware.
@@ -28,17 +31,19 @@ class BuiltinSynth final : public MidiDevice {
 
   std::string Name() const override;
   std::uint16_t Technology() const override;
-  MidiResult Open() override;
-  MidiResult Close() override;
-  MidiResult Send(std::uint32_t message) override;
-  std::string ErrorDetail() const override;
+  DeviceResult Open() override;
+  DeviceResult Close() override;
+  DeviceResult Send(std::uint32_t message) override;
 
   // Renders frames of stereo audio (interleaved left/right) while no audio driver runs.
   std::vector<float> RenderOffline(std::size_t frames);
 
  private:
-  struct Engine;
-  std::unique_ptr<Engine> engine_;
+  Options options_;
+  // The audio thread plays the engine's synth: declared after it, so stopped before it goes.
+  std::unique_ptr<SynthEngine> engine_;
+  std::unique_ptr<SynthAudio> audio_;
+  bool open_ = false;
 };
 
 }  // namespace tastiva
