@@ -1,8 +1,10 @@
-#include "midi/PortNames.h"
+#include "midi/ports/PortNames.h"
 
 #include <regex>
 #include <set>
 #include <string_view>
+
+#include "base/Utf8.h"
 
 namespace tastiva {
 
@@ -11,20 +13,6 @@ namespace {
 constexpr std::string_view kJoin = "..";
 // A cut between words may give up this many bytes of text compared to a cut inside a word.
 constexpr std::size_t kWordSlack = 6;
-
-bool IsContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// Moves a cut position so it does not fall inside a UTF-8 character.
-std::size_t CharStartAtOrBefore(const std::string& s, std::size_t pos) {
-  while (pos > 0 && pos < s.size() && IsContinuationByte(s[pos])) --pos;
-  return pos;
-}
-std::size_t CharStartAtOrAfter(const std::string& s, std::size_t pos) {
-  while (pos < s.size() && IsContinuationByte(s[pos])) ++pos;
-  return pos;
-}
 
 // Cutting at a joiner ("Port-0", "midi_in") splits a name that reads as one word.
 constexpr std::size_t kJoinerPenalty = 2;
@@ -57,11 +45,6 @@ bool IsWordEnd(const std::string& s, std::size_t j) {
 std::string TrimEnd(std::string s) {
   while (!s.empty() && (BeginsBreak(s.back()) || s.back() == '[')) s.pop_back();
   return s;
-}
-
-std::string Utf8Prefix(const std::string& s, std::size_t maxBytes) {
-  if (s.size() <= maxBytes) return s;
-  return s.substr(0, CharStartAtOrBefore(s, maxBytes));
 }
 
 // "Client:Port 128:0" without the trailing client and port numbers.
@@ -131,7 +114,7 @@ std::string ReadablePortName(PortSystem system, const std::string& fullName) {
 
 std::string ShortenName(const std::string& text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
-  if (maxBytes < 4 * kJoin.size()) return Utf8Prefix(text, maxBytes);
+  if (maxBytes < 4 * kJoin.size()) return std::string(Utf8Head(text, maxBytes));
 
   const std::size_t room = maxBytes - kJoin.size();
   // The start usually names the device and gets at least half; the end tells ports apart.
@@ -139,7 +122,7 @@ std::string ShortenName(const std::string& text, std::size_t maxBytes) {
 
   // The best start within budget: a cut between words unless that loses too much.
   const auto bestHead = [&](std::size_t budget, std::size_t* score) {
-    const std::size_t cut = CharStartAtOrBefore(text, budget);
+    const std::size_t cut = Utf8Boundary(text, budget);
     std::string head = TrimEnd(text.substr(0, cut));
     std::size_t headScore = Penalised(head.size(), IsWordEnd(text, cut) ? 0 : kWordSlack);
     for (std::size_t j = cut; j > 0 && j + kWordSlack + kJoinerPenalty >= cut; --j) {
@@ -176,10 +159,10 @@ std::string ShortenName(const std::string& text, std::size_t maxBytes) {
   for (std::size_t i = text.size() - maxTail; i < text.size(); ++i) {
     if (IsWordStart(text, i)) consider(i);
   }
-  std::size_t inWord = CharStartAtOrAfter(text, text.size() - room * 2 / 5);
+  std::size_t inWord = Utf8Boundary(text, text.size() - room * 2 / 5, true);
   while (inWord < text.size() && EndsWord(text[inWord])) ++inWord;
   if (inWord < text.size()) consider(inWord);
-  return best.empty() ? Utf8Prefix(text, maxBytes) : best;
+  return best.empty() ? std::string(Utf8Head(text, maxBytes)) : best;
 }
 
 void MakeNamesUnique(std::vector<std::string>& names, std::size_t maxBytes) {
@@ -191,7 +174,7 @@ void MakeNamesUnique(std::vector<std::string>& names, std::size_t maxBytes) {
     for (int n = 2;; ++n) {
       const std::string suffix = " " + std::to_string(n);
       const std::size_t keep = maxBytes > suffix.size() ? maxBytes - suffix.size() : 0;
-      std::string candidate = TrimEnd(Utf8Prefix(name, keep)) + suffix;
+      std::string candidate = TrimEnd(std::string(Utf8Head(name, keep))) + suffix;
       if (original.count(candidate) == 0 && used.insert(candidate).second) {
         name = std::move(candidate);
         break;
