@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiDevice.h"
+#include "midi/devices/MidiDevice.h"
 
 namespace tastiva {
+
+class SystemConnection;
 
 // The system's MIDI input ports as output devices, through RtMidi: the ALSA sequencer and
 // JACK on Linux, CoreMIDI on macOS. A missing sequencer or server only means no ports.
@@ -18,11 +20,8 @@ class SystemPorts final : public PortDirectory {
   std::vector<std::shared_ptr<MidiDevice>> ListPorts() override;
 
  private:
-  struct System;  // one MIDI system (ALSA, JACK, CoreMIDI) and its connection
-  friend class SystemPortDevice;
-
   std::string clientName_;
-  std::vector<std::shared_ptr<System>> systems_;
+  std::vector<std::shared_ptr<SystemConnection>> systems_;
 };
 
 }  // namespace tastiva

@@ -1,4 +1,4 @@
-#include "midi/PortNames.h"
+#include "midi/ports/PortNames.h"
 
 #include <gtest/gtest.h>
 

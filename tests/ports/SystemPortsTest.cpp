@@ -1,4 +1,4 @@
-#include "midi/SystemPorts.h"
+#include "midi/ports/SystemPorts.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -101,9 +101,9 @@ TEST(SystemPortsWithJack, BytesArriveExactlyAndOwnPortsAreSkipped) {
   ASSERT_TRUE(receiver);
 
   const auto offset = static_cast<std::streamoff>(std::filesystem::file_size(output));
-  ASSERT_EQ(receiver->Open(), MMSYSERR_NOERROR);
+  ASSERT_EQ(receiver->Open().code, MMSYSERR_NOERROR);
   for (const std::uint32_t message : {kNoteOn, kNoteOff, 0x000000B0u, 0x000028C0u}) {
-    EXPECT_EQ(receiver->Send(message), MMSYSERR_NOERROR);
+    EXPECT_EQ(receiver->Send(message).code, MMSYSERR_NOERROR);
   }
   // The receiver prints a line "time bytes" an event. A program change has one data byte: a
   // third byte would be a fault.
@@ -129,22 +129,26 @@ TEST(SystemPortsWithJack, VanishedPortsAreRefusedByName) {
   ASSERT_TRUE(device);
 
   vanishing.Stop();  // between listing and opening
-  EXPECT_EQ(device->Open(), MMSYSERR_BADDEVICEID);
-  EXPECT_NE(device->ErrorDetail().find(vanishing.port() + " is gone"), std::string::npos)
-      << device->ErrorDetail();
+  const DeviceResult gone = device->Open();
+  EXPECT_EQ(gone.code, MMSYSERR_BADDEVICEID);
+  EXPECT_NE(gone.detail.find(vanishing.port() + " is gone"), std::string::npos) << gone.detail;
 
   // Gone and back (in the same slot of JACK's port table) between two sends: the connection
   // did not come back with it. Refused as soon as JACK's notice arrives, until opened again.
   vanishing.Start();
-  ASSERT_EQ(device->Open(), MMSYSERR_NOERROR);
-  EXPECT_EQ(device->Send(kNoteOn), MMSYSERR_NOERROR);
+  ASSERT_EQ(device->Open().code, MMSYSERR_NOERROR);
+  EXPECT_EQ(device->Send(kNoteOn).code, MMSYSERR_NOERROR);
   vanishing.Stop();
   vanishing.Start();
-  EXPECT_TRUE(WaitFor(2s, [&] { return device->Send(kNoteOff) == MIDIERR_NOTREADY; }));
-  EXPECT_NE(device->ErrorDetail().find(vanishing.port()), std::string::npos);
-  EXPECT_EQ(device->Close(), MMSYSERR_NOERROR);
-  EXPECT_EQ(device->Open(), MMSYSERR_NOERROR);
-  EXPECT_EQ(device->Send(kNoteOff), MMSYSERR_NOERROR);
+  DeviceResult refused;
+  EXPECT_TRUE(WaitFor(2s, [&] {
+    refused = device->Send(kNoteOff);
+    return refused.code == MIDIERR_NOTREADY;
+  }));
+  EXPECT_NE(refused.detail.find(vanishing.port()), std::string::npos) << refused.detail;
+  EXPECT_EQ(device->Close().code, MMSYSERR_NOERROR);
+  EXPECT_EQ(device->Open().code, MMSYSERR_NOERROR);
+  EXPECT_EQ(device->Send(kNoteOff).code, MMSYSERR_NOERROR);
 }
 
 // A jackd of the test's own, to stop under an open port. Runs in a process of its own (see
@@ -197,28 +201,27 @@ struct PrivateServer {
 TEST(SystemPortsServerStops, PortsAreRefusedAtOnceAndTheNextServerIsUsed) {
   PrivateServer server;
   SystemPorts ports(kClientName);  // before any JACK call: keeps libjack quiet
-  setenv("JACK_NO_START_SERVER", "1", 1);
   ASSERT_TRUE(server.Start()) << "jackd did not start";
   setenv("JACK_DEFAULT_SERVER", PrivateServer::kName, 1);
   JackInput input("input");
   const auto device = Named(ports.ListPorts(), input.port());
   ASSERT_TRUE(device);
-  ASSERT_EQ(device->Open(), MMSYSERR_NOERROR);
+  ASSERT_EQ(device->Open().code, MMSYSERR_NOERROR);
 
   server.Stop();
   input.Abandon();
   // Unnoticed, sending would block for good once RtMidi's buffer is full: send more than fits.
-  MidiResult code = MMSYSERR_NOERROR;
-  for (int i = 0; i < 5000 && code == MMSYSERR_NOERROR; ++i) {
+  DeviceResult sent;
+  for (int i = 0; i < 5000 && sent.code == MMSYSERR_NOERROR; ++i) {
     if (i % 100 == 0) std::this_thread::sleep_for(2ms);
-    code = device->Send(kNoteOff);
+    sent = device->Send(kNoteOff);
   }
-  EXPECT_EQ(code, MIDIERR_NOTREADY);
-  EXPECT_NE(device->ErrorDetail().find("JACK stopped"), std::string::npos);
+  EXPECT_EQ(sent.code, MIDIERR_NOTREADY);
+  EXPECT_NE(sent.detail.find("JACK stopped"), std::string::npos) << sent.detail;
   // Another part of the program tries to connect: libjack frees the old server's clients.
   EXPECT_EQ(jack_client_open("other", JackNoStartServer, nullptr), nullptr);
   const auto closing = std::chrono::steady_clock::now();
-  EXPECT_EQ(device->Close(), MMSYSERR_NOERROR);
+  EXPECT_EQ(device->Close().code, MMSYSERR_NOERROR);
   EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms);
   EXPECT_EQ(Named(ports.ListPorts(), input.port()), nullptr);
 
@@ -227,8 +230,8 @@ TEST(SystemPortsServerStops, PortsAreRefusedAtOnceAndTheNextServerIsUsed) {
   input.Start();
   const auto again = Named(ports.ListPorts(), input.port());
   ASSERT_TRUE(again);
-  EXPECT_EQ(again->Open(), MMSYSERR_NOERROR);
-  EXPECT_EQ(again->Send(kNoteOn), MMSYSERR_NOERROR);
+  EXPECT_EQ(again->Open().code, MMSYSERR_NOERROR);
+  EXPECT_EQ(again->Send(kNoteOn).code, MMSYSERR_NOERROR);
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "midi/devices/MidiDevice.h"
+#include "midi/ports/JackWatch.h"
+#include "midi/ports/RtOutput.h"
+#include "midi/ports/SystemConnection.h"
+
+namespace tastiva {
+
+// One port of a MIDI system as an output device. A port that went away is refused by name
+// until it is opened again.
+class SystemPortDevice final : public MidiDevice {
+ public:
+  SystemPortDevice(std::shared_ptr<SystemConnection> system, std::string fullName,
+                   std::string name);
+  ~SystemPortDevice() override;
+
+  std::string Name() const override { return name_; }
+  std::uint16_t Technology() const override;
+  DeviceResult Open() override;
+  DeviceResult Close() override;
+  DeviceResult Send(std::uint32_t message) override;
+
+ private:
+  DeviceResult OpenPort();
+  DeviceResult OpenWith(RtOutput& output);
+  bool StillThere();
+  bool Gone(std::string text);
+  void Drop();
+  std::string GoneText() const;
+
+  std::shared_ptr<SystemConnection> system_;
+  std::string fullName_;  // as the system names it; numbers shift as ports come and go
+  std::string name_;      // as the device list shows it
+  std::shared_ptr<RtOutput> output_;
+  std::shared_ptr<JackWatch> watch_;  // JACK only
+  std::shared_ptr<std::atomic<bool>> destinationGone_;
+  int index_ = -1;
+  bool gone_ = false;
+  std::string goneText_;
+  std::chrono::steady_clock::time_point nextCheck_{};
+};
+
+}  // namespace tastiva
