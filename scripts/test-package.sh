@@ -36,15 +36,8 @@ echo "lintian: no errors"
 # From here on, the servers and the installed package are undone on any exit.
 source tests/e2e/lib.sh
 installed=0
-pid=""
-jack_pid=""
 package_cleanup() {
-  # jackd killed hard keeps its slot in JACK's server registry, which has only eight.
-  if [ -n "$jack_pid" ]; then
-    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
-    kill "$jack_pid" 2>/dev/null && timeout 5 tail --pid="$jack_pid" -f /dev/null || true
-  fi
-  e2e_cleanup
+  servers_cleanup
   if [ "$installed" -eq 1 ]; then
     apt_get remove -y -qq tastiva >/dev/null || echo "could not remove tastiva" >&2
   fi
@@ -56,24 +49,23 @@ if dpkg-query -W -f='${Status}' tastiva 2>/dev/null | grep -q "install ok instal
   apt_get remove -y -qq tastiva >/dev/null
 fi
 installed=1
-apt_get install -y -qq "$deb" >"$E2E_TMP/apt.log" 2>&1 ||
-  fail "apt-get install: $(cat "$E2E_TMP/apt.log")"
+apt_get install -y -qq "$deb" >"$RUN_TMP/apt.log" 2>&1 ||
+  fail "apt-get install: $(cat "$RUN_TMP/apt.log")"
 [ "$(dpkg-query -W -f='${Version}' tastiva)" = "$(dpkg-deb --field "$deb" Version)" ] ||
   fail "the built package is not the installed one"
 dpkg -L tastiva | grep -qx /usr/share/applications/io.github.tastiva.Tastiva.desktop ||
   fail "no desktop entry installed"
 
-cc -O2 -o "$E2E_TMP/x_close" tools/x_close.c -lX11
+cc -O2 -o "$RUN_TMP/x_close" tools/x_close.c -lX11
 start_xvfb
 start_jack
-jack_pid=${E2E_PIDS[-1]}
 
 # A day without the notice, so the main window is the first and only one.
 FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f '@2026-12-07 10:00:00' /usr/bin/tastiva \
-  >"$E2E_TMP/tastiva.log" 2>&1 &
+  >"$RUN_TMP/tastiva.log" 2>&1 &
 pid=$!
-E2E_PIDS+=("$pid")
-wait_until 20 has_window_named Tastiva || fail "no window: $(cat "$E2E_TMP/tastiva.log")"
+RUN_PIDS+=("$pid")
+wait_until 20 has_window_named Tastiva || fail "no window: $(cat "$RUN_TMP/tastiva.log")"
 # A message box (e.g. the synthesizer cannot play) is also titled Tastiva and may come first;
 # give one a moment to show, then the main window must be the only window.
 sleep 1
@@ -85,13 +77,13 @@ describe() {
 windows=$(xdotool search --onlyvisible --class '^tastiva$' 2>/dev/null || true)
 shown=$(for w in $windows; do describe "$w"; done)
 [ "$shown" = "'Tastiva' 623x219" ] ||
-  fail "expected only the 623x219 main window, got: $shown; $(cat "$E2E_TMP/tastiva.log")"
+  fail "expected only the 623x219 main window, got: $shown; $(cat "$RUN_TMP/tastiva.log")"
 main=$windows
 echo "installed tastiva shows its 623x219 main window"
 
-"$E2E_TMP/x_close" "$main"
+"$RUN_TMP/x_close" "$main"
 timeout 10 tail --pid="$pid" -f /dev/null || fail "the program did not end after the close"
 status=0
 wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$E2E_TMP/tastiva.log")"
+[ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$RUN_TMP/tastiva.log")"
 echo "PASS"

@@ -15,7 +15,7 @@ start_xvfb
   unset JACK_DEFAULT_SERVER JACK_NO_START_SERVER
   export JACK_DEFAULT_SERVER="tastiva-absent-$$"
   begin=$SECONDS
-  "$TASTIVA" >"$E2E_TMP/nojack.log" 2>&1 &
+  "$TASTIVA" >"$RUN_TMP/nojack.log" 2>&1 &
   pid=$!
   wait_until 5 xdotool search --onlyvisible --class '^tastiva$' || fail "no window within 5 s without JACK"
   echo "first window without JACK after $((SECONDS - begin)) s"
@@ -46,9 +46,9 @@ record() {
 }
 
 check() {  # check KEY EXPECTED_HZ
-  record "$1" "$E2E_TMP/$1.wav"
+  record "$1" "$RUN_TMP/$1.wav"
   local hz
-  hz=$("$wav_pitch" "$E2E_TMP/$1.wav") || fail "no pitch in the recording of $1"
+  hz=$("$wav_pitch" "$RUN_TMP/$1.wav") || fail "no pitch in the recording of $1"
   echo "$1: $hz Hz (expected $2 Hz)"
   awk -v hz="$hz" -v want="$2" 'BEGIN { d = (hz - want) / want; exit !(d < 0.01 && d > -0.01) }' ||
     fail "$1 sounded at $hz Hz, not $2 Hz within 1 %"
