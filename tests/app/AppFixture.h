@@ -12,11 +12,35 @@
 #include "app/MainForm.h"
 #include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
+#include "ui/KeyCodes.h"
 #include "ui/MainWindow.h"
 
 namespace tastiva::test {
 
 using Strings = std::vector<std::string>;
+
+// The native codes a window system gives for a physical key named by its PC scan code: X11
+// and Wayland the XKB keycode (8 more), Windows the scan code, macOS a key code of its own.
+struct NativeCodes {
+  quint32 scanCode = 0, virtualKey = 0;
+};
+inline NativeCodes NativeCodesFor(quint32 pcScanCode, NativeKeys kind = PlatformNativeKeys()) {
+  switch (kind) {
+    case NativeKeys::Xkb:
+      return {pcScanCode + 8, 0};
+    case NativeKeys::PcScanCode:
+      return {pcScanCode, 0};
+    case NativeKeys::MacKeyCode: {
+      // The macOS code the decoder reads as the same key (its own table is tested apart).
+      const std::int16_t vk = VirtualKeyCode({0, false, pcScanCode, 0}, NativeKeys::PcScanCode);
+      for (quint32 mac = 1; mac < 128; ++mac) {
+        if (VirtualKeyCode({0, false, 0, mac}, NativeKeys::MacKeyCode) == vk) return {0, mac};
+      }
+      return {};  // the A key, whose code is 0
+    }
+  }
+  return {};
+}
 
 class FakeDesktop final : public Desktop {
  public:
@@ -60,10 +84,12 @@ class AppTest : public ::testing::Test {
   KeyButton& Key(int i) { return window.key(i); }
   QWidget* Focused() const { return QApplication::focusWidget(); }
 
-  // Real key events, as a platform delivers them, to the widget with the focus.
-  void SendKey(QEvent::Type type, Qt::Key key, quint32 scanCode, bool repeat = false,
+  // Real key events, as this platform delivers them, to the widget with the focus. The key
+  // is named by its PC scan code (set 1) on a US keyboard.
+  void SendKey(QEvent::Type type, Qt::Key key, quint32 pcScanCode, bool repeat = false,
                Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent event(type, key, mods, scanCode, 0, 0, QString(), repeat);
+    const NativeCodes native = NativeCodesFor(pcScanCode);
+    QKeyEvent event(type, key, mods, native.scanCode, native.virtualKey, 0, QString(), repeat);
     QApplication::sendEvent(QApplication::focusWidget(), &event);
   }
   void Press(Qt::Key key, quint32 scanCode, Qt::KeyboardModifiers mods = Qt::NoModifier) {

@@ -4,8 +4,9 @@
 namespace tastiva::test {
 namespace {
 
-// XKB keycodes of a US layout.
-constexpr quint32 kQ = 24, kA = 38, kZ = 52, kComma = 59, kBracket = 34, k2 = 11, kKp2 = 88;
+// PC scan codes of a US layout.
+constexpr quint32 kQ = 0x10, kA = 0x1E, kZ = 0x2C, kComma = 0x33, kBracket = 0x1A, k2 = 0x03,
+                  kKp2 = 0x50;
 
 class Playing : public AppTest {
  protected:

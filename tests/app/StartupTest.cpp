@@ -133,7 +133,7 @@ TEST_F(Startup, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
 TEST_F(Startup, ClosingTheWindowClosesTheDeviceWithoutNoteOffsAndEnds) {
   Start();
   MousePress(Centre(7));
-  Press(Qt::Key_Q, 24);
+  Press(Qt::Key_Q, 0x10);  // PC scan code
   platform.ClearLog();
   window.close();
   EXPECT_EQ(Log(), Strings{"close 0"});
