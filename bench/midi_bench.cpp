@@ -2,11 +2,11 @@
 // and to the built-in synthesizer (FluidSynth's event handling, rendering offline).
 #include <benchmark/benchmark.h>
 
-#include "midi/synth/BuiltinSynth.h"
-#include "midi/devices/DesktopPlatform.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
+#include "midi/devices/DesktopPlatform.h"
 #include "midi/recording/RecordingPlatform.h"
+#include "midi/synth/BuiltinSynth.h"
 
 namespace tastiva {
 namespace {
@@ -48,7 +48,10 @@ BENCHMARK(BM_NoteOnToRecorder)->Repetitions(9)->ReportAggregatesOnly(true);
 void BM_NoteOnToBuiltinSynth(benchmark::State& state) {
   BuiltinSynth::Options options = BuiltinSynth::DefaultOptions();
   options.audioDrivers.clear();  // the synthesizer alone, without an audio thread
-  DesktopPlatform platform(std::make_shared<BuiltinSynth>(options), nullptr);
+  std::vector<std::unique_ptr<PortDirectory>> directories;
+  directories.push_back(std::make_unique<FixedDevices>(
+      std::vector<std::shared_ptr<MidiDevice>>{std::make_shared<BuiltinSynth>(options)}));
+  DesktopPlatform platform(std::move(directories));
   PlayNotes(state, platform, nullptr);
 }
 BENCHMARK(BM_NoteOnToBuiltinSynth)->Repetitions(9)->ReportAggregatesOnly(true);
