@@ -23,6 +23,8 @@ if(TASTIVA_DESKTOP_BACKENDS)
     pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET GLOBAL alsa)
     pkg_check_modules(JACK REQUIRED IMPORTED_TARGET GLOBAL jack)
     pkg_check_modules(XCB_XKB REQUIRED IMPORTED_TARGET GLOBAL xcb xcb-xkb)
+    pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET GLOBAL xkbcommon xkbcommon-x11)
+    pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET GLOBAL wayland-client)
   endif()
 endif()
 

@@ -83,6 +83,16 @@ MainWindow::MainWindow(QWidget* parent)
     created->lower();
   }
   SetTabOrder();
+
+  // Each key carries what the user's own layout prints on the key that plays it.
+  layoutSource_ = CreateLayoutSource();
+  if (layoutSource_) layoutSource_->changed = [this] { ShowCaptions(); };
+  ShowCaptions();
+}
+
+void MainWindow::ShowCaptions() {
+  const auto captions = KeyCaptions(layoutSource_.get());
+  for (std::size_t i = 0; i < keys_.size(); ++i) keys_[i]->setText(captions[i]);
 }
 
 void MainWindow::CreateKey(int index) {

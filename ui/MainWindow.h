@@ -3,8 +3,10 @@
 #include <QLabel>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "ui/KeyButton.h"
+#include "ui/KeyCaptions.h"
 #include "ui/Layout.h"
 #include "ui/ListBox.h"
 
@@ -37,6 +39,7 @@ class MainWindow final : public QWidget {
   void CreateKey(int index);
   QLabel* CreateLabel(std::string_view caption, const layout::Rect& rect);
   void SetTabOrder();
+  void ShowCaptions();
 
   std::array<KeyButton*, layout::kKeyCount> keys_{};
   ListBox* deviceList_ = nullptr;
@@ -44,6 +47,7 @@ class MainWindow final : public QWidget {
   QLabel* deviceLabel_ = nullptr;
   QLabel* instrumentLabel_ = nullptr;
   MainWindowEvents* events_ = nullptr;
+  std::unique_ptr<LayoutSource> layoutSource_;
 };
 
 }  // namespace tastiva
