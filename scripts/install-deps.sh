@@ -8,14 +8,16 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   # libraries
   qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev libx11-dev libxcb-xkb-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
-  libasound2-dev
+  libasound2-dev libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev
   # sound out of the box
   timgm6mb-soundfont fonts-liberation
   # tests and benchmarks
   googletest libgtest-dev libbenchmark-dev
   jackd2 xvfb xdotool x11-utils imagemagick faketime procps libxtst-dev
-  # Windows cross build of the MIDI library, tested under Wine
-  g++-mingw-w64-x86-64-posix wine wine64
+  # key captions under other layouts, read through the accessibility bus
+  x11-xkb-utils dbus at-spi2-core python3-pyatspi
+  # Windows build, tested under Wine; its zip and installer
+  g++-mingw-w64-x86-64-posix wine wine64 nsis unzip xclip icoutils
   # Qt for Windows, built from Debian's qt6-base source (scripts/build-qt-windows.sh)
   gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev-tools patch xz-utils
   # packaging: building and checking the .deb
