@@ -2,8 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStyleOptionButton>
-#include <QStylePainter>
+#include <QPainter>
 
 #include "ui/KeyCodes.h"
 #include "ui/MainWindowEvents.h"
@@ -19,6 +18,16 @@ float TwipsX(const QMouseEvent* e) {
 float TwipsY(const QMouseEvent* e) {
   return static_cast<float>(PixelsToTwips(e->position().y()));
 }
+
+// Fixed, whatever the palette: the faces are always white and black, and every caption stays
+// at 4.5:1 or more against its face, pressed or not.
+struct KeyColours {
+  QColor face, pressedFace, outline, light, shadow, pressedShadow, caption;
+};
+const KeyColours kWhiteKey{{255, 255, 255}, {214, 222, 236}, {122, 122, 122}, {255, 255, 255},
+                           {208, 208, 208}, {160, 168, 184}, {0, 0, 0}};
+const KeyColours kBlackKey{{0, 0, 0}, {70, 70, 78}, {0, 0, 0},      {88, 88, 88},
+                           {0, 0, 0}, {24, 24, 28}, {255, 255, 255}};
 
 std::int16_t KeyCode(const QKeyEvent* e) {
   return VirtualKeyCode({e->key(), e->modifiers().testFlag(Qt::KeypadModifier), e->nativeScanCode(),
@@ -66,21 +75,27 @@ bool KeyButton::hitButton(const QPoint& pos) const {
 }
 
 void KeyButton::paintEvent(QPaintEvent*) {
-  QStylePainter painter(this);
+  // The face is drawn here in fixed colours, not by the style: some styles (Windows Vista's)
+  // ignore the palette for a button's bevel, and others cache bevels keyed by the palette.
+  const KeyColours& c = black_ ? kBlackKey : kWhiteKey;
   const bool pressed = value_ == 1;
-  const QColor face = black_ ? QColor(Qt::black) : QColor(Qt::white);
-
-  QStyleOptionButton option;
-  option.initFrom(this);
-  option.state |= pressed ? QStyle::State_Sunken : QStyle::State_Raised;
-  option.state &= ~QStyle::State_HasFocus;
-  option.palette.setColor(QPalette::Button, face);
-  painter.fillRect(rect(), face);
-  painter.drawControl(QStyle::CE_PushButtonBevel, option);
-  if (pressed) {
-    // Pushed in: a shade that tells the key sounds, on both white and black keys.
-    painter.fillRect(rect().adjusted(2, 2, -2, -2),
-                     black_ ? QColor(70, 70, 78) : QColor(214, 222, 236));
+  const QRect frame = rect().adjusted(0, 0, -1, -1);
+  QPainter painter(this);
+  painter.fillRect(rect(), pressed ? c.pressedFace : c.face);
+  painter.setPen(c.outline);
+  painter.drawRect(frame);
+  const QRect inner = frame.adjusted(1, 1, -1, -1);
+  if (pressed) {  // pushed in: shadow along the top and left
+    painter.setPen(c.pressedShadow);
+    painter.drawLine(inner.topLeft(), inner.topRight());
+    painter.drawLine(inner.topLeft(), inner.bottomLeft());
+  } else {  // raised: light on the top and left, shadow on the bottom and right
+    painter.setPen(c.light);
+    painter.drawLine(inner.topLeft(), inner.topRight());
+    painter.drawLine(inner.topLeft(), inner.bottomLeft());
+    painter.setPen(c.shadow);
+    painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+    painter.drawLine(inner.topRight(), inner.bottomRight());
   }
 
   const int shift = pressed ? 1 : 0;  // pushed-in content moves by a pixel, as buttons do
@@ -90,17 +105,14 @@ void KeyButton::paintEvent(QPaintEvent*) {
     const int x = (width() - 17) / 2 + shift;
     painter.drawPixmap(x, captionRect.top() - picture_.height() - 2, picture_);
   }
-  painter.setPen(black_ ? palette().color(QPalette::HighlightedText)
-                        : palette().color(QPalette::ButtonText));
+  painter.setPen(c.caption);
   painter.setFont(font());
   painter.drawText(captionRect, Qt::AlignHCenter | Qt::AlignVCenter, text());
 
-  if (hasFocus()) {
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = captionRect.adjusted(2, 0, -2, 0);
-    focus.backgroundColor = face;
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+  // The focus shows once the user moves it with the keyboard, as most styles do.
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    painter.setPen(QPen(c.caption, 1, Qt::DotLine));
+    painter.drawRect(captionRect.adjusted(2, 0, -3, -1));
   }
 }
 

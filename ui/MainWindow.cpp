@@ -112,6 +112,10 @@ QLabel* MainWindow::CreateLabel(std::string_view caption, const layout::Rect& re
   label->setGeometry(Pixels(rect));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setAutoFillBackground(true);
+  // The grey behind the labels never follows the theme, so their text must not either.
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, Qt::black);
+  label->setPalette(pal);
   label->adjustSize();  // a label sizes itself to its caption
   return label;
 }

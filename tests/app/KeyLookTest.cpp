@@ -1,0 +1,238 @@
+// How the window reads from its pixels under every style and palette, and what a repaint costs.
+#include <QPainter>
+#include <QPixmapCache>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
+#include <cmath>
+#include <map>
+
+#include "tests/app/AppFixture.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace tastiva::test {
+namespace {
+
+double Luminance(QRgb c) {
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text in a box of the picture: its ground is the most frequent colour, its ink the pixel
+// farthest from that.
+struct Text {
+  QRgb ground = 0;
+  double contrast = 1;
+  int inked = 0;  // pixels at 3:1 or more from the ground
+};
+
+Text ReadText(const QImage& image, const QRect& box) {
+  std::map<QRgb, int> counts;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) ++counts[image.pixel(x, y) | 0xFF000000];
+  }
+  Text text;
+  int most = 0;
+  for (const auto& [colour, n] : counts) {
+    if (n > most) most = n, text.ground = colour;
+  }
+  for (const auto& [colour, n] : counts) {
+    const double c = Contrast(colour, text.ground);
+    text.contrast = std::max(text.contrast, c);
+    if (c >= 3) text.inked += n;
+  }
+  return text;
+}
+
+double MeanLuminance(const QImage& image, const QRect& box) {
+  double sum = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) sum += Luminance(image.pixel(x, y));
+  }
+  return sum / (box.width() * box.height());
+}
+
+// Pixels of the hand's skin: warm and light.
+int SkinPixels(const QImage& image, const QRect& box) {
+  int n = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      if (qRed(c) > 200 && qRed(c) - qBlue(c) > 40) ++n;
+    }
+  }
+  return n;
+}
+
+QPalette Dark() {
+  QPalette p(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
+  p.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+  p.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xE0));
+  p.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+  p.setColor(QPalette::Highlight, QColor(0x2A, 0x82, 0xDA));
+  p.setColor(QPalette::HighlightedText, QColor(0x10, 0x10, 0x10));
+  return p;
+}
+
+QPalette HighContrast() {
+  QPalette p(Qt::white, Qt::black);
+  p.setColor(QPalette::WindowText, Qt::yellow);
+  p.setColor(QPalette::ButtonText, Qt::white);
+  p.setColor(QPalette::Highlight, Qt::cyan);
+  p.setColor(QPalette::HighlightedText, Qt::black);
+  return p;
+}
+
+// Paints every button bevel in its own light grey whatever the palette, as the Windows Vista
+// style does with the system's theme.
+class ThemedBevels final : public QProxyStyle {
+ public:
+  ThemedBevels() : QProxyStyle("Windows") {}
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (element == CE_PushButtonBevel) {
+      painter->fillRect(option->rect, QColor(240, 240, 240));
+    } else {
+      QProxyStyle::drawControl(element, option, painter, widget);
+    }
+  }
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element == PE_PanelButtonCommand || element == PE_PanelButtonBevel) {
+      painter->fillRect(option->rect, QColor(240, 240, 240));
+    } else {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+  }
+};
+const QString kThemed = "themed bevels";
+
+// Every style this Qt has, and one that ignores the palette for bevels.
+QStringList Styles() {
+  return QStyleFactory::keys() << kThemed;
+}
+
+// The application's style and palette, given back whatever a test set.
+class KeyLook : public AppTest {
+ protected:
+  ~KeyLook() override {
+    QApplication::setStyle(style_);
+    QApplication::setPalette(palette_);
+    QApplication::processEvents();
+  }
+  void UseStyle(const QString& name) {
+    if (name == kThemed) {
+      QApplication::setStyle(new ThemedBevels);
+    } else {
+      QApplication::setStyle(name);
+      ASSERT_EQ(QApplication::style()->name().toLower(), name.toLower());
+    }
+    QApplication::processEvents();
+  }
+
+ private:
+  QString style_ = QApplication::style()->name();
+  QPalette palette_ = QApplication::palette();
+};
+
+TEST_F(KeyLook, KeysAndLabelsReadTheSameUnderEveryStyleAndPalette) {
+  Start();
+  const QStringList styles = Styles();
+  ASSERT_TRUE(styles.contains("Windows") && styles.contains("Fusion"))
+      << styles.join(",").toStdString();
+  for (const QString& style : styles) {
+    UseStyle(style);
+    const std::pair<const char*, QPalette> palettes[] = {
+        {"light", QApplication::style()->standardPalette()},
+        {"dark", Dark()},
+        {"high contrast", HighContrast()}};
+    for (const auto& [paletteName, palette] : palettes) {
+      SCOPED_TRACE(style.toStdString() + ", " + paletteName);
+      QApplication::setPalette(palette);
+      QApplication::processEvents();  // widgets take a new application palette from an event
+      // The window with every key down, then every key up.
+      QImage up, down;
+      for (QImage* image : {&down, &up}) {
+        for (int i = 0; i < 32; ++i) Key(i).SetValue(image == &down ? 1 : 0);
+        *image = window.grab().toImage();
+      }
+      for (int i = 0; i < 32; ++i) {
+        SCOPED_TRACE("key " + std::to_string(i) + " " + Key(i).text().toStdString());
+        const QRect key = Key(i).geometry();
+        const bool black = Key(i).IsBlack();
+        // The face clear of caption, hand and neighbours: under the black keys for a white key.
+        const QRect face = black ? QRect(key.left() + 3, key.top() + 4, key.width() - 6, 24)
+                                 : QRect(key.left() + 3, 156, 5, 24);
+        const QRect caption(key.left() + 2, key.bottom() - 21, key.width() - 4, 18);
+        for (const QImage* image : {&up, &down}) {
+          const bool pressed = image == &down;
+          SCOPED_TRACE(pressed ? "pressed" : "released");
+          const double lum = MeanLuminance(*image, face);
+          EXPECT_TRUE(black ? lum < 0.1 : lum > 0.6) << "face luminance " << lum;
+          const Text text = ReadText(*image, caption);
+          EXPECT_GE(text.contrast, 4.5);
+          EXPECT_GE(text.inked, 2);
+          EXPECT_EQ(SkinPixels(*image, key.adjusted(1, 1, -1, -21)) > 20, pressed) << "hand";
+        }
+        // Pushed in shows plainly on both kinds of key.
+        EXPECT_GE(std::abs(MeanLuminance(up, face) - MeanLuminance(down, face)), 0.04);
+      }
+      for (QLabel* label : {&window.Label1(), &window.Label2()}) {
+        const Text text = ReadText(up, label->geometry());
+        EXPECT_EQ(text.ground, 0xFFC0C0C0) << label->text().toStdString();
+        EXPECT_GE(text.contrast, 4.5) << label->text().toStdString();
+      }
+    }
+  }
+}
+
+// A repaint under any style must neither fill the pixmap cache with new entries (which pushes
+// out older ones) nor keep heap it does not give back.
+TEST_F(KeyLook, RepaintingAKeyAddsNothingToTheStyleCaches) {
+  Start();
+  const int limit = QPixmapCache::cacheLimit();
+  QPixmapCache::setCacheLimit(2048);
+  KeyButton& key = Key(7);
+  auto play = [&key](int times) {
+    for (int n = 0; n < times; ++n) {
+      key.SetValue(1);
+      key.repaint();
+      key.SetValue(0);
+      key.repaint();
+    }
+  };
+  for (const QString& style : Styles()) {
+    SCOPED_TRACE(style.toStdString());
+    UseStyle(style);
+    play(50);
+    QPixmap marker(16, 16);
+    marker.fill(Qt::red);
+    const QPixmapCache::Key markerKey = QPixmapCache::insert(marker);
+#ifdef __GLIBC__
+    const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+#endif
+    play(1000);
+    QPixmap found;
+    EXPECT_TRUE(QPixmapCache::find(markerKey, &found)) << "pushed out of the pixmap cache";
+#ifdef __GLIBC__
+    const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+    EXPECT_LT(after, before + 256 * 1024) << "heap grew from " << before << " to " << after;
+#endif
+    QPixmapCache::remove(markerKey);
+  }
+  QPixmapCache::setCacheLimit(limit);
+}
+
+}  // namespace
+}  // namespace tastiva::test
