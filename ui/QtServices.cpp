@@ -1,11 +1,11 @@
 #include "ui/QtServices.h"
 
 #include <QDate>
-#include <QDir>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "ui/NoticeWindow.h"
 
@@ -18,18 +18,22 @@ void QtMessageBox::MsgBox(const std::string& prompt, int style, const std::strin
   box.exec();
 }
 
-QtDesktop::QtDesktop(QString lockPath) : lock_(std::make_unique<QLockFile>(lockPath)) {
-  lock_->setStaleLockTime(0);  // only a live process holds the lock
-}
-
-QString QtDesktop::DefaultLockPath() {
-  return QDir(QDir::tempPath())
-      .filePath("tastiva-" + qEnvironmentVariable("USER", "user") + ".lock");
-}
+QtDesktop::QtDesktop(std::string lockName) : lock_(std::move(lockName)) {}
 
 bool QtDesktop::PrevInstance() {
-  // Held for the life of the process; a crashed copy's lock is stale and taken over.
-  return !lock_->isLocked() && !lock_->tryLock(0);
+  // Held for the life of the process and given back by the system when it ends.
+  switch (lock_.Take()) {
+    case InstanceLock::Result::Taken:
+      return false;
+    case InstanceLock::Result::Refused:
+      return true;
+    case InstanceLock::Result::Unavailable:
+      break;
+  }
+  // Better two copies than none: starting is what the user asked for.
+  std::fprintf(stderr, "Tastiva: %s; starting without the one-copy check\n", lock_.Why().c_str());
+  std::fflush(stderr);
+  return false;
 }
 
 int QtDesktop::Day() {

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QApplication>
-#include <QLockFile>
-#include <memory>
 #include <string>
 
 #include "base/Desktop.h"
 #include "base/MessageBox.h"
+#include "ui/InstanceLock.h"
 
 namespace tastiva {
 
@@ -19,19 +18,16 @@ class QtMessageBox final : public MessageBox {
 // The desktop services over Qt and the process.
 class QtDesktop final : public Desktop {
  public:
-  // lockPath: where the single-instance lock lives; a lock left by a killed copy is taken
-  // over.
-  explicit QtDesktop(QString lockPath = DefaultLockPath());
+  // lockName: the single-instance lock; tests give each run its own.
+  explicit QtDesktop(std::string lockName = InstanceLock::DefaultName());
 
   bool PrevInstance() override;
   int Day() override;
   void ShowNotice() override;
   [[noreturn]] void End() override;
 
-  static QString DefaultLockPath();
-
  private:
-  std::unique_ptr<QLockFile> lock_;
+  InstanceLock lock_;
 };
 
 // The application object: an exception that no handler catches, in start-up or in any

@@ -5,7 +5,7 @@
 # display one plain line and status 1.
 # usage: startup_test.sh TASTIVA X_CLOSE
 source "$(dirname "$0")/lib.sh"
-TASTIVA=$1
+TASTIVA=$(readlink -f "$1")
 x_close=$2
 
 # only_line LOG TEXT: LOG holds one line, and it starts with TEXT.
@@ -88,7 +88,7 @@ next_start() {
 lock="$XDG_RUNTIME_DIR/tastiva.lock"
 next_start
 echo "shown after a normal end"
-kill -9 "$TASTIVA_PID"
+{ kill -9 "$TASTIVA_PID" && wait "$TASTIVA_PID"; } 2>/dev/null || true
 next_start
 echo "shown after kill -9"
 stop_process "$TASTIVA_PID"
@@ -101,9 +101,12 @@ echo "shown over an empty and a garbled lock file"
 [ ! -s "$RUN_TMP/next.log" ] || fail "the program printed: $(cat "$RUN_TMP/next.log")"
 stop_process "$TASTIVA_PID"
 
-# A runtime folder that is a file: the program runs all the same and says why in one line.
+# A runtime folder that is a file: the program runs all the same and says why in one line
+# (Qt may add its own word about the folder).
 touch "$RUN_TMP/not-a-folder"
 next_start XDG_RUNTIME_DIR="$RUN_TMP/not-a-folder"
-only_line "$RUN_TMP/next.log" "Tastiva: cannot lock $RUN_TMP/not-a-folder/tastiva.lock: Not a directory"
-echo "no lock: $(cat "$RUN_TMP/next.log")"
+why="Tastiva: cannot lock $RUN_TMP/not-a-folder/tastiva.lock: Not a directory; starting"
+[ "$(grep -c "^Tastiva" "$RUN_TMP/next.log")" -eq 1 ] && grep -q "^$why" "$RUN_TMP/next.log" ||
+  fail "expected one line '$why...': $(cat "$RUN_TMP/next.log")"
+echo "no lock: $(grep ^Tastiva "$RUN_TMP/next.log")"
 echo "PASS"

@@ -1,0 +1,156 @@
+// The single-instance lock: one holder across processes, given back by the system however
+// the holder ends, never wedged by what a lock file holds, and saying why when there is none.
+#include "ui/InstanceLock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace tastiva {
+namespace {
+
+using Result = InstanceLock::Result;
+
+#ifdef _WIN32
+
+TEST(InstanceLock, OneHolderUntilItLetsGo) {
+  const std::string name = "Local\\Tastiva.Test." + std::to_string(GetCurrentProcessId());
+  auto first = std::make_unique<InstanceLock>(name);
+  EXPECT_EQ(first->Take(), Result::Taken);
+  EXPECT_EQ(first->Take(), Result::Taken);
+  EXPECT_EQ(InstanceLock(name).Take(), Result::Refused);
+  first.reset();
+  EXPECT_EQ(InstanceLock(name).Take(), Result::Taken);
+  EXPECT_EQ(InstanceLock::DefaultName(), "Local\\Tastiva.SingleInstance");
+}
+
+#else
+
+class InstanceLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tastiva-lock-test.XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    path_ = dir_ + "/tastiva.lock";
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  // What Take() gives in another process.
+  Result TakeInChild() {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(static_cast<int>(InstanceLock(path_).Take()));
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return static_cast<Result>(WEXITSTATUS(status));
+  }
+
+  // A child that takes the lock and then runs `then`; returns once it holds the lock.
+  pid_t HolderChild(const std::function<void()>& then) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      InstanceLock lock(path_);
+      const char taken = lock.Take() == Result::Taken ? 'y' : 'n';
+      (void)!::write(ready[1], &taken, 1);
+      then();
+      ::_exit(0);
+    }
+    char taken = 0;
+    EXPECT_EQ(::read(ready[0], &taken, 1), 1);
+    EXPECT_EQ(taken, 'y');
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return pid;
+  }
+
+  std::string dir_, path_;
+};
+
+TEST_F(InstanceLockTest, OneHolderAcrossProcessesUntilItLetsGo) {
+  auto lock = std::make_unique<InstanceLock>(path_);
+  ASSERT_EQ(lock->Take(), Result::Taken);
+  EXPECT_EQ(lock->Take(), Result::Taken);
+  EXPECT_EQ(TakeInChild(), Result::Refused);
+  EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);  // another open of the file
+  lock.reset();
+  EXPECT_EQ(TakeInChild(), Result::Taken);
+}
+
+TEST_F(InstanceLockTest, TheSystemGivesItBackWhenTheHolderEndsAtOnceOrIsKilled) {
+  // _exit runs no destructor, like the program's own immediate end.
+  pid_t holder = HolderChild([] {});
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
+
+  holder = HolderChild([] { ::pause(); });
+  EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
+}
+
+TEST_F(InstanceLockTest, WhatALeftoverFileHoldsNeverMatters) {
+  for (const std::string& content :
+       {std::string(), std::string("12345\ntastiva\nhost\n"), std::string("\0\xff\x01", 3)}) {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
+    EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
+  }
+  ::chmod(path_.c_str(), 0400);  // read-only: still locked through a read-only open
+  EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
+}
+
+TEST_F(InstanceLockTest, NoPlaceForTheLockSaysWhy) {
+  std::ofstream(dir_ + "/file") << "x";
+  ::mkdir((dir_ + "/folder").c_str(), 0700);
+  ::symlink("/dev/null", (dir_ + "/link").c_str());
+  const std::pair<std::string, std::string> cases[] = {
+      {dir_ + "/missing/tastiva.lock", "No such file or directory"},
+      {dir_ + "/file/tastiva.lock", "Not a directory"},
+      {dir_ + "/folder", "Is a directory"},
+      {dir_ + "/link", "Too many levels of symbolic links"},
+  };
+  for (const auto& [path, reason] : cases) {
+    InstanceLock lock(path);
+    EXPECT_EQ(lock.Take(), Result::Unavailable) << path;
+    EXPECT_EQ(lock.Why(), "cannot lock " + path + ": " + reason);
+  }
+}
+
+TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string before = saved ? saved : "";
+  ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+  EXPECT_EQ(InstanceLock::DefaultName(), path_);
+
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const std::string fallback = InstanceLock::DefaultName();
+  ::setenv("TMPDIR", dir_.c_str(), 1);
+  ::setenv("USER", "someone-else", 1);
+  char* cwd = ::getcwd(nullptr, 0);
+  ASSERT_EQ(::chdir(dir_.c_str()), 0);
+  EXPECT_EQ(InstanceLock::DefaultName(), fallback);
+  EXPECT_EQ(::chdir(cwd), 0);
+  std::free(cwd);
+  EXPECT_EQ(fallback.front(), '/');
+  if (saved) ::setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
+}
+
+#endif
+
+}  // namespace
+}  // namespace tastiva
