@@ -1,4 +1,5 @@
 #include <exception>
+#include <memory>
 
 #include "app/CreateMidiPlatform.h"
 #include "app/Environment.h"
@@ -8,12 +9,16 @@
 #include "ui/AutoRepeat.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
+#include "ui/WindowSystem.h"
 #include "ui/assets/Assets.h"
 
 int main(int argc, char** argv) {
   using namespace tastiva;
   PrepareEnvironment();
+  RequireDisplay();
+  auto guard = std::make_unique<WindowSystemGuard>();
   Application app(argc, argv);
+  guard.reset();
   // Lets desktop shells match the window to its menu entry.
   Application::setDesktopFileName("io.github.tastiva.Tastiva");
   InitAssets();
