@@ -14,6 +14,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libbenchmark-dev
   jackd2 xvfb xdotool x11-utils imagemagick faketime procps libxtst-dev
+  # looking at the window under a dark theme
+  qt6ct
   # key captions under other layouts, read through the accessibility bus
   x11-xkb-utils dbus at-spi2-core python3-pyatspi
   # Windows build, tested under Wine; its zip and installer
