@@ -42,6 +42,8 @@ General MIDI SoundFont, and plays to the ALSA sequencer and JACK MIDI ports.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont")
+# Qt's Wayland platform: without it a Wayland-only desktop cannot start the program.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

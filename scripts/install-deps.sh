@@ -18,6 +18,8 @@ packages=(
   qt6ct
   # key captions under other layouts, read through the accessibility bus
   x11-xkb-utils dbus at-spi2-core python3-pyatspi
+  # the program on Wayland: Qt's platform and a compositor that runs without a display
+  qt6-wayland weston
   # Windows build, tested under Wine; its zip and installer
   g++-mingw-w64-x86-64-posix wine wine64 nsis unzip xclip icoutils
   # Qt for Windows, built from Debian's qt6-base source (scripts/build-qt-windows.sh)
