@@ -37,12 +37,29 @@ done
 
 metainfo=$share/metainfo/$app_id.metainfo.xml
 [ -f "$metainfo" ] || fail "no $metainfo"
-# validate-tree also checks the metainfo against the installed desktop entry.
-(cd "$tmp" && appstreamcli validate-tree --no-net "$tmp/usr") || fail "appstreamcli validate-tree"
+# validate-tree also checks the metainfo against the installed desktop entry. Any info,
+# warning or error fails; of the pedantic hints only the capital in the ID is let pass: the ID
+# also names the desktop entry and the icons.
+report=$(cd "$tmp" && appstreamcli validate-tree --pedantic --strict --no-net --format yaml "$tmp/usr") ||
+  fail "appstreamcli validate-tree: $report"
+hints=$(sed -n 's/^- tag: //p' <<<"$report" | grep -vx cid-contains-uppercase-letter || true)
+[ -z "$hints" ] || fail "AppStream hints: $hints"
 grep -q "<id>$app_id</id>" "$metainfo" || fail "AppStream id is not $app_id"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
   fail "AppStream launchable is not $app_id.desktop"
 grep -q "<binary>$program</binary>" "$metainfo" || fail "AppStream does not provide $program"
+# The screenshot is the README's, at the homepage's raw address, with its real size.
+homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' "$metainfo")
+repo=${homepage#https://github.com/}
+[ -n "$repo" ] && [ "$repo" != "$homepage" ] || fail "AppStream homepage '$homepage' is no GitHub project"
+image=$(grep -o '<image type="source"[^<]*</image>' "$metainfo") || fail "no AppStream screenshot"
+url=$(sed 's|.*>\(.*\)</image>|\1|' <<<"$image")
+path=${url#"https://raw.githubusercontent.com/$repo/main/"}
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+[ "$path" != "$url" ] && [ -f "$source_dir/$path" ] || fail "screenshot $url is not a file of the tree"
+grep -q "($path)" "$source_dir/README.md" || fail "the README does not show $path"
+size=$(sed 's|.*width="\([0-9]*\)" height="\([0-9]*\)".*|\1x\2|' <<<"$image")
+[ "$(identify -format %wx%h "$source_dir/$path")" = "$size" ] || fail "$path is not $size"
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -1 | cut -d'"' -f2)
 [ "$newest" = "$version" ] || fail "newest AppStream release is $newest, the project is $version"
 
