@@ -25,9 +25,9 @@ class WaylandSource final : public LayoutSource {
     if (display_ == nullptr) return;
     wl_registry* registry = wl_display_get_registry(display_);
     wl_registry_add_listener(registry, &kRegistryListener, this);
-    // Globals, then the seat's capabilities, then the keyboard's keymap.
-    for (int i = 0; i < 3 && wl_display_roundtrip(display_) >= 0; ++i) {
-    }
+    wl_display_roundtrip(display_);                 // the globals
+    if (seat_) wl_display_roundtrip(display_);      // the seat's capabilities
+    if (keyboard_) wl_display_roundtrip(display_);  // the keymap
     wl_registry_destroy(registry);
     keymapChanged_ = false;
     if (keyboard_ == nullptr) {

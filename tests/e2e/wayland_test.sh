@@ -67,6 +67,7 @@ expect_window "nested" "$fr" "the compositor's fr keymap"
 # weston's output fills its X window at the X screen's origin. Entry 1 of the device list is
 # the receiver's port (see play_test.sh); the keys then go where the pointer is.
 xdotool mousemove --sync $((WINDOW_X + 100)) $((WINDOW_Y + 37)) click 1
-wait_until 5 has_lines e2e-recv 2 || fail "no program change after choosing the port"
+wait_until 10 has_lines e2e-recv 2 ||
+  fail "no program change after choosing the port: $(received e2e-recv) $(cat "$RUN_TMP/tastiva.log")"
 play_captions "nested, fr"
 echo PASS
