@@ -3,10 +3,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "base/RuntimeError.h"
 #include "ui/KeyButton.h"
 #include "ui/KeyCodes.h"
 #include "ui/Twips.h"
-#include "base/RuntimeError.h"
 
 namespace tastiva {
 
@@ -14,12 +14,17 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSortingEnabled(false);
   setUniformItemSizes(true);
+  // A horizontal scroll bar would cover the second of the device list's two rows; port names
+  // differ at their ends, so they are shortened in the middle.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setTextElideMode(Qt::ElideMiddle);
   connect(this, &QListWidget::currentRowChanged, this, [this](int) {
     if (!selectingByProgram_) Click();
   });
 }
 
 void ListBox::Click() {
+  clicked_ = true;
   if (onClick) onClick();
 }
 
@@ -84,13 +89,28 @@ void ListBox::MouseDown(QMouseEvent* event) {
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
   MouseDown(event);
+  clicked_ = false;
   QListWidget::mousePressEvent(event);
+  // A press on the entry already selected changes nothing in the list, yet it is the user's
+  // choice all the same: "choose it again" must act.
+  QListWidgetItem* pressed = itemAt(event->position().toPoint());
+  if (!clicked_ && pressed != nullptr && pressed == currentItem()) Click();
 }
 
-// The second press of a double click is a press too: the focus goes back all the same.
+// The second press of a double click is a press too, on the list as on the keys.
 void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  MouseDown(event);
-  QListWidget::mouseDoubleClickEvent(event);
+  mousePressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+  // Ctrl+click and Ctrl+Space would deselect the entry: select it instead.
+  QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+  if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+    flags &= ~(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
+    flags |= QItemSelectionModel::ClearAndSelect;
+  }
+  return flags;
 }
 
 }  // namespace tastiva

@@ -8,7 +8,9 @@
 namespace tastiva {
 
 // A single-selection, unsorted list. Its selection event (Click) runs for every selection,
-// the program's included; KeyDown and MouseDown run before the list handles the input.
+// the program's included, and for every press on an entry, the one already selected
+// included; KeyDown and MouseDown run before the list handles the input. Once an entry is
+// selected one stays selected. Names too wide for the list are shortened in the middle.
 class ListBox final : public QListWidget, public ListControl {
  public:
   explicit ListBox(QWidget* parent);
@@ -30,6 +32,8 @@ class ListBox final : public QListWidget, public ListControl {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
 
  private:
   QListWidgetItem* At(std::int16_t index) const;
@@ -38,6 +42,7 @@ class ListBox final : public QListWidget, public ListControl {
 
   std::int16_t newIndex_ = -1;
   bool selectingByProgram_ = false;
+  bool clicked_ = false;  // the selection event ran during the current press
 };
 
 }  // namespace tastiva
