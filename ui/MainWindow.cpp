@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <map>
 
+#include "ui/HeldInput.h"
 #include "ui/MainWindowEvents.h"
 #include "ui/Twips.h"
 #include "ui/assets/Assets.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
     created->lower();
   }
   SetTabOrder();
+  heldInput_ = new HeldInput(*this, keys_);
 
   // Each key carries what the user's own layout prints on the key that plays it.
   layoutSource_ = CreateLayoutSource();
@@ -136,6 +138,7 @@ void MainWindow::SetTabOrder() {
 
 void MainWindow::SetEvents(MainWindowEvents* events) {
   events_ = events;
+  heldInput_->SetEvents(events);
   for (KeyButton* key : keys_) key->SetEvents(events);
   if (!events) {
     deviceList_->onClick = soundList_->onClick = nullptr;
@@ -178,13 +181,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   } else {
     event->accept();
   }
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && events_) {
-    events_->Form_Deactivate();
-  }
-  QWidget::changeEvent(event);
 }
 
 }  // namespace tastiva

@@ -12,6 +12,7 @@
 
 namespace tastiva {
 
+class HeldInput;
 class MainWindowEvents;
 
 // The main window: 32 keys, the device list and the instrument list with their labels,
@@ -19,6 +20,8 @@ class MainWindowEvents;
 class MainWindow final : public QWidget {
  public:
   explicit MainWindow(QWidget* parent = nullptr);
+  // Hiding on the way out runs no handler.
+  ~MainWindow() override { SetEvents(nullptr); }
 
   void SetEvents(MainWindowEvents* events);
 
@@ -33,7 +36,6 @@ class MainWindow final : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   void CreateKey(int index);
@@ -47,6 +49,7 @@ class MainWindow final : public QWidget {
   QLabel* deviceLabel_ = nullptr;
   QLabel* instrumentLabel_ = nullptr;
   MainWindowEvents* events_ = nullptr;
+  HeldInput* heldInput_ = nullptr;
   std::unique_ptr<LayoutSource> layoutSource_;
 };
 

@@ -1,0 +1,116 @@
+// Refused sends while keys are held: each box opens after the one before has closed, a key or
+// mouse button let go while a box is open ends its note once the box has closed, and no key
+// stays drawn pressed. The boxes are real modal boxes over the real window.
+#include <QDialog>
+#include <QTimer>
+#include <deque>
+
+#include "tests/app/AppFixture.h"
+#include "ui/QtServices.h"
+
+namespace tastiva::test {
+namespace {
+
+constexpr quint32 kQ = 0x10, kZ = 0x2C;  // PC scan codes
+
+class Boxes : public AppTest {
+ protected:
+  void SetUp() override {
+    Start();
+    Key(0).setFocus();
+    platform.refuseSend = 5;
+    box.onShow = [this] {
+      ++open_;
+      deepest = std::max(deepest, open_);
+      std::function<void()> act;
+      if (!inBox.empty()) {
+        act = std::move(inBox.front());
+        inBox.pop_front();
+      }
+      QTimer::singleShot(0, [act] {
+        if (act) act();
+        qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0);
+      });
+      QtMessageBox().MsgBox(box.boxes.back().prompt, 0, "Tastiva");
+      --open_;
+    };
+  }
+
+  // Lets what waits for the boxes to close run; then the window has the keyboard again, as
+  // the window manager gives it back.
+  void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&window);
+  }
+
+  // A key event as the window system gives it to the open box.
+  static void KeyToBox(QEvent::Type type, Qt::Key key, quint32 pcScanCode) {
+    const NativeCodes native = NativeCodesFor(pcScanCode);
+    QKeyEvent event(type, key, Qt::NoModifier, native.scanCode, native.virtualKey, 0);
+    QApplication::sendEvent(QApplication::activeModalWidget()->windowHandle(), &event);
+  }
+
+  // What the user does while each box is open, in order; then the box is closed.
+  std::deque<std::function<void()>> inBox;
+  int deepest = 0;
+
+ private:
+  int open_ = 0;
+};
+
+TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
+  inBox.push_back([] {
+    KeyToBox(QEvent::KeyPress, Qt::Key_Z, kZ);  // pressed and let go on the box: not played
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kZ);
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kQ);
+  });
+  Press(Qt::Key_Q, kQ);
+  EXPECT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(Key(0).Value(), 1) << "its release is handled after the box";
+  Settle();
+  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
+  EXPECT_EQ(box.boxes.size(), 2u);
+  EXPECT_EQ(deepest, 1) << "a box opened inside another";
+  EXPECT_EQ(Key(0).Value(), 0);
+
+  // Still held when the box closes: its own release ends it, once.
+  platform.ClearLog();
+  Press(Qt::Key_Q, kQ);
+  Settle();
+  EXPECT_EQ(Key(0).Value(), 1);
+  Release(Qt::Key_Q, kQ);
+  Settle();
+  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
+  EXPECT_EQ(box.boxes.size(), 4u);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(Key(0).Value(), 0);
+}
+
+TEST_F(Boxes, AMouseButtonLetGoWhileTheBoxIsOpenReleasesTheKeyOnceItHasClosed) {
+  inBox.push_back([this] { MouseRelease(Centre(5)); });
+  MousePress(Centre(5));
+  Settle();
+  EXPECT_EQ(Log(), (Strings{"send 0: 90 3A 7F -> 5", "send 0: 90 3A 00 -> 5"}));
+  EXPECT_EQ(box.boxes.size(), 2u);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(Key(5).Value(), 0);
+
+  // The next click plays the key under the pointer.
+  platform.refuseSend = 0;
+  platform.ClearLog();
+  Click(Centre(9));
+  EXPECT_EQ(Log(), (Strings{"send 0: 90 3E 7F", "send 0: 90 3E 00"}));
+}
+
+TEST_F(Boxes, LeavingForAnotherProgramWhileABoxIsOpenReleasesTheHeldKeysAfterIt) {
+  inBox.push_back([] { QApplication::setActiveWindow(nullptr); });
+  Press(Qt::Key_Q, kQ);
+  Settle();
+  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
+  EXPECT_EQ(box.boxes.size(), 2u);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(Key(0).Value(), 0);
+}
+
+}  // namespace
+}  // namespace tastiva::test
