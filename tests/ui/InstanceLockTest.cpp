@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <string>
 
 #ifdef _WIN32
@@ -25,17 +23,6 @@ namespace {
 using Result = InstanceLock::Result;
 
 #ifdef _WIN32
-
-TEST(InstanceLock, OneHolderUntilItLetsGo) {
-  const std::string name = "Local\\Tastiva.Test." + std::to_string(GetCurrentProcessId());
-  auto first = std::make_unique<InstanceLock>(name);
-  EXPECT_EQ(first->Take(), Result::Taken);
-  EXPECT_EQ(first->Take(), Result::Taken);
-  EXPECT_EQ(InstanceLock(name).Take(), Result::Refused);
-  first.reset();
-  EXPECT_EQ(InstanceLock(name).Take(), Result::Taken);
-  EXPECT_EQ(InstanceLock::DefaultName(), "Local\\Tastiva.SingleInstance");
-}
 
 TEST(InstanceLock, TheSystemGivesItBackWhenTheHolderIsKilled) {
   const std::string name = "Local\\Tastiva.Test.Child." + std::to_string(GetCurrentProcessId());
@@ -58,6 +45,7 @@ TEST(InstanceLock, TheSystemGivesItBackWhenTheHolderIsKilled) {
   CloseHandle(child.hThread);
   CloseHandle(ready);
   EXPECT_EQ(InstanceLock(name).Take(), Result::Taken);
+  EXPECT_EQ(InstanceLock::DefaultName(), "Local\\Tastiva.SingleInstance");
 }
 
 // The holder the test above starts and kills.
@@ -82,79 +70,69 @@ class InstanceLockTest : public ::testing::Test {
   }
   void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
-  // What Take() gives in another process.
-  Result TakeInChild() {
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(static_cast<int>(InstanceLock(path_).Take()));
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return static_cast<Result>(WEXITSTATUS(status));
-  }
-
-  // A child that takes the lock and then runs `then`; returns once it holds the lock.
-  pid_t HolderChild(const std::function<void()>& then) {
-    int ready[2];
-    EXPECT_EQ(::pipe(ready), 0);
+  // A process that tries the lock, tells what it got and, if told to hold, waits to be killed.
+  // It ends with _exit, running no destructor, like the program's own end.
+  pid_t Child(bool hold, Result& got) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
     const pid_t pid = ::fork();
     if (pid == 0) {
       InstanceLock lock(path_);
-      const char taken = lock.Take() == Result::Taken ? 'y' : 'n';
-      (void)!::write(ready[1], &taken, 1);
-      then();
+      const char result = static_cast<char>(lock.Take());
+      (void)!::write(fds[1], &result, 1);
+      if (hold) ::pause();
       ::_exit(0);
     }
-    char taken = 0;
-    EXPECT_EQ(::read(ready[0], &taken, 1), 1);
-    EXPECT_EQ(taken, 'y');
-    ::close(ready[0]);
-    ::close(ready[1]);
+    char result = -1;
+    EXPECT_EQ(::read(fds[0], &result, 1), 1);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    got = static_cast<Result>(result);
     return pid;
+  }
+  Result InChild() {
+    Result got;
+    ::waitpid(Child(false, got), nullptr, 0);
+    return got;
   }
 
   std::string dir_, path_;
 };
 
-TEST_F(InstanceLockTest, OneHolderAcrossProcessesUntilItLetsGo) {
-  auto lock = std::make_unique<InstanceLock>(path_);
-  ASSERT_EQ(lock->Take(), Result::Taken);
-  EXPECT_EQ(lock->Take(), Result::Taken);
-  EXPECT_EQ(TakeInChild(), Result::Refused);
-  EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);  // another open of the file
-  lock.reset();
-  EXPECT_EQ(TakeInChild(), Result::Taken);
-}
+TEST_F(InstanceLockTest, OneHolderAcrossProcessesGivenBackHoweverItEnds) {
+  {
+    InstanceLock lock(path_);
+    ASSERT_EQ(lock.Take(), Result::Taken);
+    EXPECT_EQ(lock.Take(), Result::Taken);
+    EXPECT_EQ(InChild(), Result::Refused);
+    EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);  // another open of the file
+  }
+  EXPECT_EQ(InChild(), Result::Taken);
+  EXPECT_EQ(InChild(), Result::Taken);  // the one before gave it back at its immediate end
 
-TEST_F(InstanceLockTest, TheSystemGivesItBackWhenTheHolderEndsAtOnceOrIsKilled) {
-  // _exit runs no destructor, like the program's own immediate end.
-  pid_t holder = HolderChild([] {});
-  ::waitpid(holder, nullptr, 0);
-  EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
-
-  holder = HolderChild([] { ::pause(); });
+  Result got;
+  const pid_t holder = Child(true, got);
+  EXPECT_EQ(got, Result::Taken);
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);
   ::kill(holder, SIGKILL);
   ::waitpid(holder, nullptr, 0);
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
 }
 
-TEST_F(InstanceLockTest, WhatALeftoverFileHoldsNeverMatters) {
+TEST_F(InstanceLockTest, LeftoverFilesNeverWedgeAndNoPlaceForTheLockSaysWhy) {
   for (const std::string& content :
-       {std::string(), std::string("12345\ntastiva\nhost\n"), std::string("\0\xff\x01", 3)}) {
+       {std::string(), std::string("12345\ntastiva\n"), std::string("\0\xff\x01", 3)}) {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
     EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
   }
-  ::chmod(path_.c_str(), 0400);  // read-only: still locked through a read-only open
+  ::chmod(path_.c_str(), 0400);  // still locked, through a read-only open
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
-}
 
-TEST_F(InstanceLockTest, NoPlaceForTheLockSaysWhy) {
-  std::ofstream(dir_ + "/file") << "x";
-  ::mkdir((dir_ + "/folder").c_str(), 0700);
   ::symlink("/dev/null", (dir_ + "/link").c_str());
   const std::pair<std::string, std::string> cases[] = {
       {dir_ + "/missing/tastiva.lock", "No such file or directory"},
-      {dir_ + "/file/tastiva.lock", "Not a directory"},
-      {dir_ + "/folder", "Is a directory"},
+      {path_ + "/tastiva.lock", "Not a directory"},
+      {dir_, "Is a directory"},
       {dir_ + "/link", "Too many levels of symbolic links"},
   };
   for (const auto& [path, reason] : cases) {
@@ -172,6 +150,7 @@ TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
 
   ::unsetenv("XDG_RUNTIME_DIR");
   const std::string fallback = InstanceLock::DefaultName();
+  EXPECT_EQ(fallback.front(), '/');
   ::setenv("TMPDIR", dir_.c_str(), 1);
   ::setenv("USER", "someone-else", 1);
   char* cwd = ::getcwd(nullptr, 0);
@@ -179,7 +158,6 @@ TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
   EXPECT_EQ(InstanceLock::DefaultName(), fallback);
   EXPECT_EQ(::chdir(cwd), 0);
   std::free(cwd);
-  EXPECT_EQ(fallback.front(), '/');
   if (saved) ::setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
 }
 
