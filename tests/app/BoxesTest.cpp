@@ -3,7 +3,7 @@
 // stays drawn pressed. The boxes are real modal boxes over the real window.
 #include <QDialog>
 #include <QTimer>
-#include <deque>
+#include <utility>
 
 #include "tests/app/AppFixture.h"
 #include "ui/QtServices.h"
@@ -15,19 +15,15 @@ constexpr quint32 kQ = 0x10, kZ = 0x2C;  // PC scan codes
 
 class Boxes : public AppTest {
  protected:
+  // Each box opens for real over the window; inFirstBox runs while the first is open, then
+  // every box is closed.
   void SetUp() override {
     Start();
     Key(0).setFocus();
     platform.refuseSend = 5;
     box.onShow = [this] {
-      ++open_;
-      deepest = std::max(deepest, open_);
-      std::function<void()> act;
-      if (!inBox.empty()) {
-        act = std::move(inBox.front());
-        inBox.pop_front();
-      }
-      QTimer::singleShot(0, [act] {
+      deepest = std::max(deepest, ++open_);
+      QTimer::singleShot(0, [act = std::exchange(inFirstBox, nullptr)] {
         if (act) act();
         qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0);
       });
@@ -36,8 +32,8 @@ class Boxes : public AppTest {
     };
   }
 
-  // Lets what waits for the boxes to close run; then the window has the keyboard again, as
-  // the window manager gives it back.
+  // Lets what waits for the boxes to close run; the window manager then gives the window the
+  // keyboard back.
   void Settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     QApplication::setActiveWindow(&window);
@@ -50,20 +46,19 @@ class Boxes : public AppTest {
     QApplication::sendEvent(QApplication::activeModalWidget()->windowHandle(), &event);
   }
 
-  // What the user does while each box is open, in order; then the box is closed.
-  std::deque<std::function<void()>> inBox;
-  int deepest = 0;
+  std::function<void()> inFirstBox;
+  int deepest = 0;  // boxes open at once, at most
 
  private:
   int open_ = 0;
 };
 
 TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
-  inBox.push_back([] {
+  inFirstBox = [] {
     KeyToBox(QEvent::KeyPress, Qt::Key_Z, kZ);  // pressed and let go on the box: not played
     KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kZ);
     KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kQ);
-  });
+  };
   Press(Qt::Key_Q, kQ);
   EXPECT_EQ(box.boxes.size(), 1u);
   EXPECT_EQ(Key(0).Value(), 1) << "its release is handled after the box";
@@ -87,7 +82,7 @@ TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
 }
 
 TEST_F(Boxes, AMouseButtonLetGoWhileTheBoxIsOpenReleasesTheKeyOnceItHasClosed) {
-  inBox.push_back([this] { MouseRelease(Centre(5)); });
+  inFirstBox = [this] { MouseRelease(Centre(5)); };
   MousePress(Centre(5));
   Settle();
   EXPECT_EQ(Log(), (Strings{"send 0: 90 3A 7F -> 5", "send 0: 90 3A 00 -> 5"}));
@@ -103,7 +98,7 @@ TEST_F(Boxes, AMouseButtonLetGoWhileTheBoxIsOpenReleasesTheKeyOnceItHasClosed) {
 }
 
 TEST_F(Boxes, LeavingForAnotherProgramWhileABoxIsOpenReleasesTheHeldKeysAfterIt) {
-  inBox.push_back([] { QApplication::setActiveWindow(nullptr); });
+  inFirstBox = [] { QApplication::setActiveWindow(nullptr); };
   Press(Qt::Key_Q, kQ);
   Settle();
   EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
