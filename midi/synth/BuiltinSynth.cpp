@@ -5,29 +5,23 @@
 #include "midi/MidiResults.h"
 #include "midi/ShortMessage.h"
 #include "midi/synth/FluidLog.h"
+#include "midi/synth/SoundFontSearch.h"
 #include "midi/synth/SynthAudio.h"
-#include "midi/synth/SynthDispatch.h"
 #include "midi/synth/SynthEngine.h"
 #include "midi/synth/SynthTexts.h"
+#include "midi/synth/SynthWorker.h"
 
 namespace tastiva {
 
 BuiltinSynth::Options BuiltinSynth::DefaultOptions() {
   Options options;
+  options.soundFonts = BuiltInSoundFonts();
 #if defined(__APPLE__)
-  options.soundFonts = {"/opt/homebrew/share/soundfonts/default.sf2",
-                        "/usr/local/share/soundfonts/default.sf2"};
   options.audioDrivers = {"coreaudio"};
-#else
-  options.soundFonts = {"/usr/share/sounds/sf2/default-GM.sf2",
-                        "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                        "/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/soundfonts/default.sf2",
-                        "/usr/share/soundfonts/FluidR3_GM.sf2"};
-#if defined(__linux__)
+#elif defined(__linux__)
   options.audioDrivers = {"jack", "pulseaudio", "alsa"};
 #else
   options.audioDrivers = {"jack", "pulseaudio", "sndio", "oss"};
-#endif
 #endif
   return options;
 }
@@ -69,8 +63,7 @@ DeviceResult BuiltinSynth::Close() {
   if (!open_) return MMSYSERR_INVALHANDLE;
   // No audio thread may run while closed; the engine and its SoundFont stay for the next open.
   audio_->Stop();
-  ResetSynth(engine_->synth());
-  engine_->DrainEffects();
+  engine_->Silence();
   open_ = false;
   return MMSYSERR_NOERROR;
 }
@@ -78,10 +71,13 @@ DeviceResult BuiltinSynth::Close() {
 DeviceResult BuiltinSynth::Send(std::uint32_t message) {
   try {
     if (!open_) return MMSYSERR_INVALHANDLE;
+    // Nothing would be heard: its server stopped or hangs. Choosing the synthesizer again
+    // starts whatever audio system runs then.
+    if (audio_->Stalled()) return {MIDIERR_NOTREADY, AudioStoppedText(audio_->Driver())};
     const ShortMessageBytes m = UnpackShortMessage(message);
     if (m.size == 0) return MMSYSERR_NOERROR;  // running status: nothing to act on
     FluidLog::Instance().Clear();
-    const MidiResult code = DispatchToSynth(engine_->synth(), m);
+    const MidiResult code = engine_->worker().Play(m);
     if (code == MMSYSERR_NOERROR) return code;
     const std::string reason = FluidLog::Instance().Last();
     return {code, reason.empty() ? std::string() : RefusedText(reason)};

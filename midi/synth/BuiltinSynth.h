@@ -16,7 +16,7 @@ class SynthAudio;
 class BuiltinSynth final : public MidiDevice {
  public:
   struct Options {
-    // SoundFonts tried in order; the first that loads is used.
+    // SoundFonts tried in order, as in SoundFontPaths.txt; the first that loads is used.
     std::vector<std::string> soundFonts;
     // FluidSynth audio drivers tried in order. Empty: no audio output; RenderOffline pulls
     // the samples instead (tests).
@@ -35,7 +35,8 @@ class BuiltinSynth final : public MidiDevice {
   DeviceResult Close() override;
   DeviceResult Send(std::uint32_t message) override;
 
-  // Renders frames of stereo audio (interleaved left/right) while no audio driver runs.
+  // Renders frames of stereo audio (interleaved left/right) while no audio driver runs, once
+  // the instruments chosen have loaded.
   std::vector<float> RenderOffline(std::size_t frames);
 
  private:

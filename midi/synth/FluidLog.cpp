@@ -1,6 +1,7 @@
 #include "midi/synth/FluidLog.h"
 
 #include <fluidsynth.h>
+#include <glib.h>
 
 namespace tastiva {
 
@@ -36,6 +37,17 @@ void FluidLog::Receive(int level, const char* message, void* data) {
   } catch (...) {
     // Called from FluidSynth's C code, possibly on the audio thread: nothing may escape.
   }
+}
+
+FluidLog::GLibQuiet::GLibQuiet()
+    : handler_(g_log_set_handler(
+          nullptr,
+          static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                      G_LOG_LEVEL_MESSAGE | G_LOG_FLAG_RECURSION),
+          [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr)) {}
+
+FluidLog::GLibQuiet::~GLibQuiet() {
+  g_log_remove_handler(nullptr, handler_);
 }
 
 }  // namespace tastiva

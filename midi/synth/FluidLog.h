@@ -16,6 +16,19 @@ class FluidLog {
   void Clear();
   std::string Last();
 
+  // While one lives, GLib messages without a domain are dropped: libinstpatch, FluidSynth's
+  // DLS loader, prints such criticals when it is handed a SoundFont it cannot parse.
+  class GLibQuiet {
+   public:
+    GLibQuiet();
+    ~GLibQuiet();
+    GLibQuiet(const GLibQuiet&) = delete;
+    GLibQuiet& operator=(const GLibQuiet&) = delete;
+
+   private:
+    unsigned handler_;
+  };
+
  private:
   FluidLog() = default;
   static void Receive(int level, const char* message, void* data);

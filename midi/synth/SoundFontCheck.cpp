@@ -8,20 +8,56 @@
 
 namespace tastiva {
 
-bool LooksLikeSoundFont(const std::string& path) {
+namespace fs = std::filesystem;
+
+namespace {
+
+using State = SoundFontProbe::State;
+
+State CheckHeader(const fs::path& file) {
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  const std::uintmax_t size = fs::file_size(file, error);
+  std::FILE* stream = error ? nullptr : std::fopen(file.c_str(), "rb");
+  if (stream == nullptr) return State::kUnreadable;
   std::array<char, 12> header{};
-  const bool read = std::fread(header.data(), 1, header.size(), file) == header.size();
-  std::fclose(file);
-  if (!read) return false;
+  const bool read = std::fread(header.data(), 1, header.size(), stream) == header.size();
+  std::fclose(stream);
+  const std::string_view text(header.data(), header.size());
+  if (!read || text.substr(0, 4) != "RIFF" || text.substr(8, 4) != "sfbk")
+    return State::kUnreadable;
   std::uintmax_t riffSize = 0;
   for (int i = 7; i >= 4; --i) riffSize = (riffSize << 8) | static_cast<unsigned char>(header[i]);
-  const std::string_view text(header.data(), header.size());
-  return text.substr(0, 4) == "RIFF" && text.substr(8, 4) == "sfbk" && riffSize + 8 == size;
+  // A file cut short still declares its whole size.
+  if (riffSize + 8 > size) return State::kTruncated;
+  return riffSize + 8 == size ? State::kPlausible : State::kUnreadable;
+}
+
+// The first file along a chain of links that does not exist.
+fs::path MissingTarget(fs::path link) {
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(link, error)); ++hops) {
+    const fs::path target = fs::read_symlink(link, error);
+    if (error) break;
+    link = target.is_absolute() ? target : link.parent_path() / target;
+  }
+  return link.lexically_normal();
+}
+
+}  // namespace
+
+SoundFontProbe ProbeSoundFont(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) {
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+      return {State::kDangling, MissingTarget(path).string()};
+    }
+    return {};
+  }
+  if (!fs::is_regular_file(status)) return {};
+  fs::path file = fs::canonical(path, error);
+  if (error) file = path;
+  return {CheckHeader(file), file.string()};
 }
 
 }  // namespace tastiva

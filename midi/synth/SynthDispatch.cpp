@@ -4,6 +4,9 @@
 
 namespace tastiva {
 
+namespace {
+
+// Resets every channel and silences every voice at once; FLUID_OK or FLUID_FAILED.
 int ResetSynth(fluid_synth_t* synth) {
   // FluidSynth's system reset lets the voices ring out through their release; a reset is meant
   // to stop them. In the other order the reset would release them again.
@@ -11,6 +14,8 @@ int ResetSynth(fluid_synth_t* synth) {
   fluid_synth_all_sounds_off(synth, -1);
   return result;
 }
+
+}  // namespace
 
 MidiResult DispatchToSynth(fluid_synth_t* synth, const ShortMessageBytes& m) {
   const std::uint8_t status = m.bytes[0];

@@ -11,7 +11,4 @@ namespace tastiva {
 // FluidSynth refused it (its log says why).
 MidiResult DispatchToSynth(fluid_synth_t* synth, const ShortMessageBytes& message);
 
-// Resets every channel and silences every voice at once; FLUID_OK or FLUID_FAILED.
-int ResetSynth(fluid_synth_t* synth);
-
 }  // namespace tastiva

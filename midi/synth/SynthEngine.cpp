@@ -3,50 +3,70 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
 #include <limits>
+#include <set>
 
 #include "midi/MidiResults.h"
 #include "midi/synth/FluidLog.h"
 #include "midi/synth/SoundFontCheck.h"
+#include "midi/synth/SoundFontSearch.h"
 #include "midi/synth/SynthTexts.h"
+#include "midi/synth/SynthWorker.h"
 
 namespace tastiva {
 
-DeviceResult SynthEngine::Load(const std::vector<std::string>& soundFonts, int sampleRate) {
+SynthEngine::SynthEngine() = default;
+
+SynthEngine::~SynthEngine() = default;
+
+DeviceResult SynthEngine::Load(const std::vector<std::string>& places, int sampleRate) {
   if (Loaded()) return {};
   FluidLog::Instance().Install();
   settings_.reset(new_fluid_settings());
   if (!settings_) return MMSYSERR_NOMEM;
   fluid_settings_setnum(settings_.get(), "synth.sample-rate", sampleRate);
   fluid_settings_setint(settings_.get(), "synth.cpu-cores", 1);
+  // Only the instruments played are read in: opening costs little even with a large font.
+  fluid_settings_setint(settings_.get(), "synth.dynamic-sample-loading", 1);
   synth_.reset(new_fluid_synth(settings_.get()));
   if (!synth_) {
     Unload();
     return MMSYSERR_NOMEM;
   }
-  std::string broken;
-  for (const std::string& path : soundFonts) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) continue;
-    if (LooksLikeSoundFont(path) &&
-        fluid_synth_sfload(synth_.get(), path.c_str(), 1) != FLUID_FAILED) {
-      return {};
+  SoundFontProbe problem;
+  std::set<std::string> tried;  // the default-GM links point at files listed again
+  for (const std::string& path : ExpandSoundFonts(places, settings_.get())) {
+    SoundFontProbe probe = ProbeSoundFont(path);
+    using State = SoundFontProbe::State;
+    if (probe.state == State::kAbsent || !tried.insert(probe.file).second) continue;
+    if (probe.state == State::kPlausible) {
+      const FluidLog::GLibQuiet quiet;
+      // No instrument yet: each channel gets its own with its first message (SynthWorker).
+      if (fluid_synth_sfload(synth_.get(), probe.file.c_str(), 0) != FLUID_FAILED) {
+        worker_ = std::make_unique<SynthWorker>(synth_.get());
+        return {};
+      }
+      probe.state = State::kUnreadable;
     }
-    if (broken.empty()) broken = path;
+    if (problem.state == State::kAbsent) problem = probe;
   }
   Unload();
-  return {MIDIERR_INVALIDSETUP, NoSoundFontText(broken)};
+  return {MIDIERR_INVALIDSETUP, problem.state == SoundFontProbe::State::kAbsent
+                                    ? NoSoundFontText()
+                                    : BadSoundFontText(problem)};
 }
 
 void SynthEngine::Unload() {
+  worker_.reset();
   synth_.reset();
   settings_.reset();
 }
 
-void SynthEngine::DrainEffects() {
+void SynthEngine::Silence() {
   // Reverb and chorus keep a tail FluidSynth offers no call to clear: render it away (about a
-  // second at most, a few milliseconds of work) so the next open starts silent.
+  // second at most, a few milliseconds of work) so the next open starts silent. Behind a
+  // load the voices stop later, and a tail, if any, plays out.
+  if (!worker_->Silence()) return;
   std::array<float, 2 * 1024> block{};
   for (int i = 0; i < 100; ++i) {
     fluid_synth_write_float(synth_.get(), 1024, block.data(), 0, 2, block.data(), 1, 2);
@@ -58,6 +78,7 @@ void SynthEngine::DrainEffects() {
 
 std::vector<float> SynthEngine::Render(std::size_t frames) {
   if (!Loaded() || frames > std::numeric_limits<std::size_t>::max() / 2) return {};
+  worker_->WaitIdle();
   std::vector<float> samples(frames * 2);
   constexpr std::size_t kBlock = 4096;
   for (std::size_t done = 0; done < frames; done += kBlock) {

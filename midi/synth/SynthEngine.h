@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,29 +10,38 @@
 
 namespace tastiva {
 
-// FluidSynth's settings and synthesizer with a General MIDI SoundFont loaded.
+class SynthWorker;
+
+// FluidSynth's settings and synthesizer with a General MIDI SoundFont whose samples load
+// only when an instrument is chosen, and the worker that plays on it.
 class SynthEngine {
  public:
-  // Creates the settings and synth and loads the first usable SoundFont of soundFonts. Does
-  // nothing once loaded; a failed attempt leaves nothing behind, so a later call (after the
-  // user installed one) tries again.
-  DeviceResult Load(const std::vector<std::string>& soundFonts, int sampleRate);
+  SynthEngine();
+  ~SynthEngine();
+
+  // Creates the settings and synth and loads the first usable SoundFont of places (names
+  // as in SoundFontPaths.txt). Does nothing once loaded; a failed attempt leaves nothing
+  // behind, so a later call (after the user installed one) tries again.
+  DeviceResult Load(const std::vector<std::string>& places, int sampleRate);
   bool Loaded() const { return synth_ != nullptr; }
 
   fluid_settings_t* settings() const { return settings_.get(); }
   fluid_synth_t* synth() const { return synth_.get(); }
+  SynthWorker& worker() const { return *worker_; }
 
-  // Renders the reverb and chorus tail away; only while no audio driver runs.
-  void DrainEffects();
-  // Frames of stereo audio, interleaved left/right; only while no audio driver runs.
+  // Silences the synthesizer for the next open; only while no audio driver runs.
+  void Silence();
+  // Frames of stereo audio, interleaved left/right, once the queued work is done; only
+  // while no audio driver runs.
   std::vector<float> Render(std::size_t frames);
 
  private:
   void Unload();
 
-  // The synth refers to its settings: declared first, so destroyed last.
+  // The synth refers to its settings, the worker to the synth: destroyed in reverse order.
   FluidSettingsPtr settings_;
   FluidSynthPtr synth_;
+  std::unique_ptr<SynthWorker> worker_;
 };
 
 }  // namespace tastiva

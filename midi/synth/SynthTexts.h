@@ -2,17 +2,24 @@
 
 #include <string>
 
+#include "midi/synth/SoundFontCheck.h"
+
 namespace tastiva {
 
 // The words of the built-in synthesizer's refusals, each cut to fit winmm's 128-byte error
 // buffer.
 
-// No SoundFont could be loaded; firstBroken names the first file that was there but could
-// not be read, or is empty when none was found.
-std::string NoSoundFontText(const std::string& firstBroken);
+// No SoundFont in any of the places searched.
+std::string NoSoundFontText();
+
+// The first SoundFont found cannot be used: missing, cut short or unreadable.
+std::string BadSoundFontText(const SoundFontProbe& problem);
 
 // No audio driver started.
 std::string NoAudioText();
+
+// The running audio driver (FluidSynth's name) stopped asking for sound.
+std::string AudioStoppedText(const std::string& driver);
 
 // FluidSynth refused a message, saying why.
 std::string RefusedText(const std::string& reason);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "midi/synth/FluidPtr.h"
+#include "midi/synth/SoundFontCheck.h"
+#include "midi/synth/SoundFontSearch.h"
+
+namespace tastiva::test {
+
+constexpr int kRate = 48000;
+
+// The SoundFont the tests play: TimGM6mb, the quickest to load, else what the program finds.
+inline std::string TestSoundFont() {
+  std::vector<std::string> places = {"/usr/share/sounds/sf2/TimGM6mb.sf2"};
+  for (const std::string& place : BuiltInSoundFonts()) places.push_back(place);
+  FluidSettingsPtr settings(new_fluid_settings());
+  for (const std::string& path : ExpandSoundFonts(places, settings.get())) {
+    const SoundFontProbe probe = ProbeSoundFont(path);
+    if (probe.state == SoundFontProbe::State::kPlausible) return probe.file;
+  }
+  return {};
+}
+
+// The left channel of seconds [from, to) of interleaved stereo.
+inline std::vector<float> Left(const std::vector<float>& stereo, double from, double to) {
+  std::vector<float> mono;
+  for (auto i = static_cast<std::size_t>(from * kRate); i < to * kRate && 2 * i < stereo.size();
+       ++i) {
+    mono.push_back(stereo[2 * i]);
+  }
+  return mono;
+}
+
+inline double Rms(const std::vector<float>& x) {
+  double sum = 0;
+  for (float v : x) sum += double{v} * v;
+  return x.empty() ? 0 : std::sqrt(sum / x.size());
+}
+
+// A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself.
+inline std::vector<float> FluidSynthAlone(const std::string& soundFont, int key) {
+  FluidSettingsPtr settings(new_fluid_settings());
+  fluid_settings_setnum(settings.get(), "synth.sample-rate", kRate);
+  FluidSynthPtr synth(new_fluid_synth(settings.get()));
+  fluid_synth_sfload(synth.get(), soundFont.c_str(), 1);
+  fluid_synth_noteon(synth.get(), 0, key, 127);
+  std::vector<float> out(2 * kRate);
+  fluid_synth_write_float(synth.get(), kRate, out.data(), 0, 2, out.data(), 1, 2);
+  return out;
+}
+
+}  // namespace tastiva::test
