@@ -28,8 +28,8 @@ class MainWindowEvents {
                                         float y) = 0;
 
   virtual void Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode) = 0;
-  // The window stopped being the active one: keys held on the computer keyboard will not
-  // report their release to it.
+  // Another window took the keyboard (not one of the program's own boxes, whose releases the
+  // window gets once they close): keys held on it will not report their release here.
   virtual void Form_Deactivate() = 0;
 };
 
