@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# The built-in synthesizer plays through a running JACK server: its output, recorded from the
-# JACK graph while real X key presses play, has the pitch of the keys. Without a server it
-# never tries to start one (that would stall start-up for seconds).
+# The built-in synthesizer plays through a running JACK server with whichever General MIDI
+# SoundFont the machine has: for TimGM6mb, FluidR3 and MuseScore General (.sf3), each shown to
+# the program as the only one, its output recorded from the JACK graph while real X key
+# presses play has the pitch FluidSynth's own command line gives the same SoundFont and note.
+# With no SoundFont it says so in a box and prints nothing. Without a server it never tries
+# to start one (that would stall start-up for seconds).
 # usage: synth_test.sh TASTIVA WAV_PITCH
 source "$(dirname "$0")/lib.sh"
 TASTIVA=$1
 wav_pitch=$2
+only=$(dirname "$0")/soundfonts_only.sh
+sf2=/usr/share/sounds/sf2
+sf3=/usr/share/sounds/sf3
 
 start_xvfb
 
@@ -24,19 +30,32 @@ start_xvfb
 )
 
 start_jack 256
-start_tastiva
+unshare -m true 2>/dev/null || fail "unshare -m needs root here"
+
+# run_with SOUNDFONT_ENTRIES...: starts the program seeing only those (see soundfonts_only.sh).
+run_with() {
+  "$only" "$@" -- "$TASTIVA" >"$RUN_TMP/tastiva.log" 2>&1 &
+  TASTIVA_PID=$!
+  RUN_PIDS+=("$TASTIVA_PID")
+}
+
+# No SoundFont anywhere: a box (titled like the main window) comes, and nothing is printed.
+run_with
+has_two() { [ "$(windows_named Tastiva | wc -l)" -ge 2 ]; }
+wait_until 20 has_two || fail "no box without a SoundFont"
+sleep 0.3
+[ ! -s "$RUN_TMP/tastiva.log" ] || fail "printed: $(cat "$RUN_TMP/tastiva.log")"
+stop_process "$TASTIVA_PID"
+echo "no SoundFont: a box, nothing printed"
+
 synth_port() { jack_lsp | grep -E '^Tastiva(-[0-9]+)?:left$' | head -1; }
 has_synth_port() { [ -n "$(synth_port)" ]; }
-# The window shows first; the synthesizer opens right after.
-wait_until 10 has_synth_port || fail "the built-in synthesizer has no JACK output: $(jack_lsp)"
-sleep 0.5  # start-up opens it twice
-port=$(synth_port)
-jack_lsp -c "$port" | grep -q system:playback || fail "$port is not connected to the playback ports"
-echo "synthesizer output: $port"
 
-# record KEY FILE: holds KEY for 0.8 s while recording the synthesizer's output.
+# record KEY FILE: holds KEY for 0.8 s while recording the synthesizer's output, once the
+# note before has died away.
 record() {
-  timeout 10 jack_rec -f "$2" -d 1.5 -b 16 "$port" >/dev/null 2>&1 &
+  sleep 1.5
+  timeout 10 jack_rec -f "$2" -d 2 -b 16 "$port" >/dev/null 2>&1 &
   local rec=$!
   sleep 0.3
   xdotool keydown "$1"
@@ -45,14 +64,43 @@ record() {
   wait "$rec" || fail "jack_rec failed"
 }
 
-check() {  # check KEY EXPECTED_HZ
-  record "$1" "$RUN_TMP/$1.wav"
-  local hz
-  hz=$("$wav_pitch" "$RUN_TMP/$1.wav") || fail "no pitch in the recording of $1"
-  echo "$1: $hz Hz (expected $2 Hz)"
-  awk -v hz="$hz" -v want="$2" 'BEGIN { d = (hz - want) / want; exit !(d < 0.01 && d > -0.01) }' ||
-    fail "$1 sounded at $hz Hz, not $2 Hz within 1 %"
+# reference FONT NOTE FILE: FluidSynth's own rendering of NOTE on program 0, 48 kHz.
+reference() {
+  printf 'MThd\0\0\0\6\0\0\0\1\1\xe0MTrk\0\0\0\x10\0\xc0\0\0\x90%b\x7f\x87\x40\x80%b\0\0\xff\x2f\0' \
+    "\\x$(printf %x "$2")" "\\x$(printf %x "$2")" >"$RUN_TMP/note.mid"
+  fluidsynth -n -i -q -r 48000 -T wav -F "$3" "$1" "$RUN_TMP/note.mid" >/dev/null 2>&1 ||
+    fail "fluidsynth could not render $1"
 }
-check z 261.63
-check q 174.61
+
+check() {  # check FONT KEY NOTE
+  local hz want
+  record "$2" "$RUN_TMP/$2.wav"
+  reference "$1" "$3" "$RUN_TMP/ref-$3.wav"
+  hz=$("$wav_pitch" "$RUN_TMP/$2.wav") || fail "no pitch in the recording of $2"
+  want=$("$wav_pitch" "$RUN_TMP/ref-$3.wav") || fail "no pitch in FluidSynth's rendering of $3"
+  echo "  $2: $hz Hz; FluidSynth by itself: $want Hz"
+  awk -v hz="$hz" -v want="$want" 'BEGIN { d = (hz - want) / want; exit !(d < 0.003 && d > -0.003) }' ||
+    fail "$2 sounded at $hz Hz, FluidSynth gives $want Hz"
+}
+
+# Each as Debian's default-GM link would show it (the .sf3 one is FluidSynth's own default).
+fonts=("$sf2/TimGM6mb.sf2" "$sf2/FluidR3_GM.sf2" "$sf3/MuseScore_General_Lite.sf3")
+for font in "${fonts[@]}"; do
+  [ -f "$font" ] || fail "$font is not installed (scripts/install-deps.sh installs it)"
+  dir=$(dirname "$font")
+  run_with "$font=$font" "$dir/default-GM.${font##*.}->$font"
+  main_window_up "$RUN_TMP/tastiva.log"
+  wait_until 10 has_synth_port || fail "the built-in synthesizer has no JACK output: $(jack_lsp)"
+  port=$(synth_port)
+  jack_lsp -c "$port" | grep -q system:playback || fail "$port is not connected to the playback ports"
+  # The piano's samples load when the instrument is chosen at start (seconds for the .sf3):
+  # the first key sounds once they are in.
+  ready() { record z "$RUN_TMP/ready.wav" && "$wav_pitch" "$RUN_TMP/ready.wav"; }
+  wait_until 30 ready || fail "no sound from $font"
+  echo "$(basename "$font") on $port:"
+  check "$font" z 60
+  check "$font" q 53
+  [ ! -s "$RUN_TMP/tastiva.log" ] || fail "printed: $(cat "$RUN_TMP/tastiva.log")"
+  stop_process "$TASTIVA_PID"
+done
 echo PASS
