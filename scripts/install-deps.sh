@@ -11,6 +11,9 @@ packages=(
   libasound2-dev libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev
   # sound out of the box
   timgm6mb-soundfont fonts-liberation
+  # the other SoundFonts the synthesizer is tested and measured with (FluidR3: 120 MB to
+  # download, MuseScore General .sf3: 34 MB), and FluidSynth's command line as the reference
+  fluid-soundfont-gm musescore-general-soundfont-small fluidsynth
   # tests and benchmarks
   googletest libgtest-dev libbenchmark-dev
   jackd2 xvfb xdotool x11-utils imagemagick faketime procps libxtst-dev
