@@ -40,8 +40,9 @@ It sounds out of the box through its built-in FluidSynth synthesizer with a
 General MIDI SoundFont, and plays to the ALSA sequencer and JACK MIDI ports.")
 # Library packages come from dpkg-shlibdeps; these are loaded at run time, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont")
+# Any General MIDI SoundFont, named as libfluidsynth3 names it: sf3-soundfont-gm is provided by
+# the .sf2 and the .sf3 ones, which the synthesizer both reads.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, timgm6mb-soundfont | sf3-soundfont-gm")
 # Qt's Wayland platform: without it a Wayland-only desktop cannot start the program.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
