@@ -19,6 +19,16 @@ JackWatch::~JackWatch() {
   jack_client_close(client_);
 }
 
+std::vector<std::string> JackWatch::MidiInputs() const {
+  std::vector<std::string> names;
+  // Read from the server's shared memory: answers even while the server is stopped.
+  const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  if (ports == nullptr) return names;
+  for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
+  jack_free(ports);
+  return names;
+}
+
 std::shared_ptr<std::atomic<bool>> JackWatch::WatchPort(const std::string& fullName) {
   const jack_port_t* port = jack_port_by_name(client_, fullName.c_str());
   if (port == nullptr) return nullptr;

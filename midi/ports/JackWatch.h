@@ -1,26 +1,21 @@
 #pragma once
 
-#include <atomic>
-#include <memory>
-#include <string>
-
-#if defined(__linux__)
 #include <jack/jack.h>
 
+#include <atomic>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
-#endif
 
 namespace tastiva {
 
-#if defined(__linux__)
-// A JACK client of our own, without ports, that learns when the server goes away or a port
-// is unregistered. RtMidi does not: its clients keep listing the ports of a server that is
-// gone, a send then waits forever for room in a buffer that nobody empties, and a port that
-// comes back in the same slot looks the same but is no longer connected.
+// A JACK client of our own, without ports, that lists the ports and learns when the server
+// goes away or a port is unregistered: a port that comes back in the same slot looks the same
+// but is no longer connected. Without a process callback it never wakes with the periods.
 class JackWatch {
  public:
-  // Null when no server runs.
+  // Null when no server runs. Waits for the server (a JackWorker's thread).
   static std::shared_ptr<JackWatch> Open(const std::string& clientName);
 
   explicit JackWatch(jack_client_t* client) : client_(client) {}
@@ -29,6 +24,9 @@ class JackWatch {
   JackWatch& operator=(const JackWatch&) = delete;
 
   bool Alive() const { return alive_.load(std::memory_order_acquire); }
+
+  // The full names of the MIDI input ports present now, in registration order.
+  std::vector<std::string> MidiInputs() const;
 
   // A flag raised once the port now registered under fullName is unregistered; null if there
   // is no such port.
@@ -48,15 +46,5 @@ class JackWatch {
   std::mutex mutex_;
   std::vector<Watched> watched_;
 };
-#else
-// Without JACK there is nothing to watch: the system never goes and ports are looked up.
-class JackWatch {
- public:
-  bool Alive() const { return true; }
-  std::shared_ptr<std::atomic<bool>> WatchPort(const std::string&) {
-    return std::make_shared<std::atomic<bool>>(false);
-  }
-};
-#endif
 
 }  // namespace tastiva

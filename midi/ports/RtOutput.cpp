@@ -39,8 +39,6 @@ std::shared_ptr<RtOutput> RtOutput::Create(RtMidi::Api api, const std::string& c
   } catch (...) {
     return nullptr;
   }
-  // JACK only warns when it has no server, leaving an object without a client that tries to
-  // connect again on each listing: a server gone since the caller's check shows up here.
   if (!output->Run([](RtMidiOut& rt) { rt.getPortCount(); })) return nullptr;
   return output;
 }

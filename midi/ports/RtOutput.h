@@ -13,8 +13,7 @@ namespace tastiva {
 class RtOutput {
  public:
   // Null when the MIDI system is not available. RtMidi prints a failed construction on
-  // std::cerr before a callback can be set, so the system is asked first: the ALSA sequencer
-  // here; for JACK the caller has just connected a client of its own (see JackWatch).
+  // std::cerr before a callback can be set, so the ALSA sequencer is asked first.
   static std::shared_ptr<RtOutput> Create(RtMidi::Api api, const std::string& clientName);
 
   RtOutput(const RtOutput&) = delete;

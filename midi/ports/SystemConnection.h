@@ -5,33 +5,29 @@
 #include <memory>
 #include <string>
 
-#include "midi/ports/JackWatch.h"
 #include "midi/ports/PortNames.h"
 #include "midi/ports/RtOutput.h"
 
 namespace tastiva {
 
-// One MIDI system (ALSA, JACK, CoreMIDI) and the connection to it, shared by the directory
-// and its devices so that open devices outlive the directory.
+// One MIDI system reached through RtMidi (the ALSA sequencer, CoreMIDI) and the connection to
+// it, shared by the directory and its devices so that open devices outlive the directory.
+// JACK has its own (JackSystem).
 class SystemConnection {
  public:
-  // label names the system in refusals ("JACK", "the ALSA sequencer").
+  // label names the system in refusals ("the ALSA sequencer", "CoreMIDI").
   SystemConnection(RtMidi::Api api, PortSystem kind, const char* label, std::string clientName);
-  ~SystemConnection();
   SystemConnection(const SystemConnection&) = delete;
   SystemConnection& operator=(const SystemConnection&) = delete;
 
   PortSystem kind() const { return kind_; }
   const char* label() const { return label_; }
 
-  // Connects, and again when the JACK server went away since: a new server needs new clients.
-  // False while the system is not available.
+  // Connects; false while the system is not available.
   bool Connect();
 
   // The output that lists the ports; only after Connect succeeded.
   RtOutput& lister() const { return *lister_; }
-  // The watch of the JACK server; null for other systems.
-  const std::shared_ptr<JackWatch>& watch() const { return watch_; }
 
   // An output to open a port with: the lister when free, else a new one. Null if the
   // system is unavailable.
@@ -39,8 +35,6 @@ class SystemConnection {
   void Release(const std::shared_ptr<RtOutput>& output);
 
  private:
-  void BuryConnection();
-
   RtMidi::Api api_;
   PortSystem kind_;
   const char* label_;
@@ -49,7 +43,6 @@ class SystemConnection {
   // port appears under the plain client name.
   std::shared_ptr<RtOutput> lister_;
   bool listerLent_ = false;
-  std::shared_ptr<JackWatch> watch_;
 };
 
 }  // namespace tastiva

@@ -4,14 +4,13 @@
 
 #include "midi/MidiResults.h"
 #include "midi/ShortMessage.h"
-#include "midi/ports/Bury.h"
 
 namespace tastiva {
 
 namespace {
 
-// How often Send looks whether an ALSA or CoreMIDI port still exists: soon enough to report
-// a vanished port, rarely enough that the look-ups cost next to nothing.
+// How often Send looks whether the port still exists: soon enough to report a vanished port,
+// rarely enough that the look-ups cost next to nothing.
 constexpr std::chrono::milliseconds kPresenceCheckInterval{250};
 
 constexpr const char* kOwnPortName = "out";
@@ -40,12 +39,7 @@ DeviceResult SystemPortDevice::Open() {
 
 DeviceResult SystemPortDevice::Close() {
   if (!output_) return MMSYSERR_NOERROR;
-  if (watch_ && !watch_->Alive()) {
-    Bury(output_);
-    Bury(watch_);
-  } else {
-    output_->Run([](RtMidiOut& rt) { rt.closePort(); });
-  }
+  output_->Run([](RtMidiOut& rt) { rt.closePort(); });
   Drop();
   return MMSYSERR_NOERROR;
 }
@@ -79,8 +73,6 @@ DeviceResult SystemPortDevice::OpenPort() {
   }
   if (result.code != MMSYSERR_NOERROR) {
     system_->Release(output);
-    watch_.reset();
-    destinationGone_.reset();
     return result;
   }
   output_ = std::move(output);
@@ -90,11 +82,8 @@ DeviceResult SystemPortDevice::OpenPort() {
 }
 
 DeviceResult SystemPortDevice::OpenWith(RtOutput& output) {
-  watch_ = system_->watch();
-  // Watched before the port is looked up, so that a port replaced in between is noticed.
-  if (watch_) destinationGone_ = watch_->WatchPort(fullName_);
   index_ = output.Find(fullName_);
-  if (index_ < 0 || (watch_ && !destinationGone_)) return {MMSYSERR_BADDEVICEID, GoneText()};
+  if (index_ < 0) return {MMSYSERR_BADDEVICEID, GoneText()};
   const bool opened =
       output.Run([&](RtMidiOut& rt) { rt.openPort(static_cast<unsigned>(index_), kOwnPortName); });
   if (!opened || !output.IsPortOpen()) {
@@ -109,14 +98,6 @@ DeviceResult SystemPortDevice::OpenWith(RtOutput& output) {
 // vanished port stays refused until opened again.
 bool SystemPortDevice::StillThere() {
   if (gone_) return false;
-  if (watch_) {  // JACK tells at once, for the cost of two atomic reads
-    if (!watch_->Alive()) {
-      return Gone("The MIDI port " + name_ +
-                  " is gone: JACK stopped. Start it, then choose the port again or another "
-                  "device.");
-    }
-    return !destinationGone_->load(std::memory_order_acquire) || Gone(GoneText());
-  }
   const auto now = std::chrono::steady_clock::now();
   if (now < nextCheck_) return true;
   nextCheck_ = now + kPresenceCheckInterval;
@@ -133,8 +114,6 @@ bool SystemPortDevice::Gone(std::string text) {
 void SystemPortDevice::Drop() {
   if (output_) system_->Release(output_);
   output_.reset();
-  watch_.reset();
-  destinationGone_.reset();
 }
 
 std::string SystemPortDevice::GoneText() const {

@@ -1,19 +1,17 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
 
 #include "midi/devices/MidiDevice.h"
-#include "midi/ports/JackWatch.h"
 #include "midi/ports/RtOutput.h"
 #include "midi/ports/SystemConnection.h"
 
 namespace tastiva {
 
-// One port of a MIDI system as an output device. A port that went away is refused by name
-// until it is opened again.
+// One port of the ALSA sequencer or CoreMIDI as an output device, through RtMidi. A port that
+// went away is refused by name until it is opened again.
 class SystemPortDevice final : public MidiDevice {
  public:
   SystemPortDevice(std::shared_ptr<SystemConnection> system, std::string fullName,
@@ -38,8 +36,6 @@ class SystemPortDevice final : public MidiDevice {
   std::string fullName_;  // as the system names it; numbers shift as ports come and go
   std::string name_;      // as the device list shows it
   std::shared_ptr<RtOutput> output_;
-  std::shared_ptr<JackWatch> watch_;  // JACK only
-  std::shared_ptr<std::atomic<bool>> destinationGone_;
   int index_ = -1;
   bool gone_ = false;
   std::string goneText_;

@@ -1,12 +1,17 @@
 #include "midi/ports/SystemPorts.h"
 
-#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "midi/ports/PortNames.h"
 #include "midi/ports/SystemConnection.h"
 #include "midi/ports/SystemPortDevice.h"
 #include "midi/quiet/QuietAudio.h"
+
+#if defined(__linux__)
+#include "midi/ports/JackPortDevice.h"
+#include "midi/ports/JackSystem.h"
+#endif
 
 namespace tastiva {
 
@@ -18,8 +23,9 @@ SystemPorts::SystemPorts(std::string clientName) : clientName_(std::move(clientN
 #else
   systems_.push_back(std::make_shared<SystemConnection>(RtMidi::LINUX_ALSA, PortSystem::kAlsa,
                                                         "the ALSA sequencer", clientName_));
-  systems_.push_back(std::make_shared<SystemConnection>(RtMidi::UNIX_JACK, PortSystem::kJack,
-                                                        "JACK", clientName_));
+#endif
+#if defined(__linux__)
+  jack_ = std::make_shared<JackSystem>(clientName_);
 #endif
 }
 
@@ -27,27 +33,40 @@ SystemPorts::~SystemPorts() = default;
 
 std::vector<std::shared_ptr<MidiDevice>> SystemPorts::ListPorts() {
   try {
-    std::vector<std::pair<std::shared_ptr<SystemConnection>, std::string>> ports;
+    // Each port's full name, and how to make its device once its name is known.
+    using Make = std::function<std::shared_ptr<MidiDevice>(std::string name)>;
+    std::vector<Make> makers;
     std::vector<std::string> names;
+    const auto add = [&](PortSystem kind, std::string fullName, auto make) {
+      if (PortClientName(kind, fullName) == clientName_) return;  // another copy of ours
+      names.push_back(ReadablePortName(kind, fullName));
+      makers.push_back([make, fullName = std::move(fullName)](std::string name) {
+        return make(fullName, std::move(name));
+      });
+    };
     for (const auto& system : systems_) {
       if (!system->Connect()) continue;  // tried again on the next listing
-      std::vector<std::string> fullNames = system->lister().PortNames();
-      // JACK lists in registration order, which changes whenever a client restarts.
-      if (system->kind() == PortSystem::kJack) std::sort(fullNames.begin(), fullNames.end());
-      for (std::string& fullName : fullNames) {
-        if (PortClientName(system->kind(), fullName) == clientName_) continue;
-        names.push_back(ReadablePortName(system->kind(), fullName));
-        ports.emplace_back(system, std::move(fullName));
+      for (std::string& fullName : system->lister().PortNames()) {
+        add(system->kind(), std::move(fullName), [system](std::string full, std::string name) {
+          return std::make_shared<SystemPortDevice>(system, std::move(full), std::move(name));
+        });
       }
     }
+#if defined(__linux__)
+    if (jack_->Connect() == JackSystem::State::kConnected) {
+      for (std::string& fullName : jack_->PortNames()) {
+        add(PortSystem::kJack, std::move(fullName),
+            [jack = jack_](std::string full, std::string name) {
+              return std::make_shared<JackPortDevice>(jack, std::move(full), std::move(name));
+            });
+      }
+    }
+#endif
     MakeNamesUnique(names, kMaxPortNameBytes);
 
     std::vector<std::shared_ptr<MidiDevice>> devices;
-    devices.reserve(ports.size());
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-      devices.push_back(std::make_shared<SystemPortDevice>(
-          std::move(ports[i].first), std::move(ports[i].second), std::move(names[i])));
-    }
+    devices.reserve(makers.size());
+    for (std::size_t i = 0; i < makers.size(); ++i) devices.push_back(makers[i](names[i]));
     return devices;
   } catch (...) {
     return {};

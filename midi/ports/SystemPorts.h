@@ -8,10 +8,12 @@
 
 namespace tastiva {
 
+class JackSystem;
 class SystemConnection;
 
-// The system's MIDI input ports as output devices, through RtMidi: the ALSA sequencer and
-// JACK on Linux, CoreMIDI on macOS. A missing sequencer or server only means no ports.
+// The system's MIDI input ports as output devices: the ALSA sequencer (through RtMidi) and
+// JACK (through clients of our own) on Linux, CoreMIDI (through RtMidi) on macOS. A missing
+// sequencer or server only means no ports.
 class SystemPorts final : public PortDirectory {
  public:
   explicit SystemPorts(std::string clientName = "Tastiva");
@@ -22,6 +24,7 @@ class SystemPorts final : public PortDirectory {
  private:
   std::string clientName_;
   std::vector<std::shared_ptr<SystemConnection>> systems_;
+  std::shared_ptr<JackSystem> jack_;
 };
 
 }  // namespace tastiva
