@@ -1,5 +1,7 @@
 #include "midi/ports/PortNames.h"
 
+#include <algorithm>
+#include <map>
 #include <regex>
 #include <set>
 #include <string_view>
@@ -13,6 +15,9 @@ namespace {
 constexpr std::string_view kJoin = "..";
 // A cut between words may give up this many bytes of text compared to a cut inside a word.
 constexpr std::size_t kWordSlack = 6;
+
+// The least of a name's start kept when names that read alike are told apart.
+constexpr std::size_t kMinHead = 6;
 
 // Cutting at a joiner ("Port-0", "midi_in") splits a name that reads as one word.
 constexpr std::size_t kJoinerPenalty = 2;
@@ -45,6 +50,15 @@ bool IsWordEnd(const std::string& s, std::size_t j) {
 std::string TrimEnd(std::string s) {
   while (!s.empty() && (BeginsBreak(s.back()) || s.back() == '[')) s.pop_back();
   return s;
+}
+
+// The start of text within budget bytes, cut between words if that loses little.
+std::string HeadAtWord(const std::string& text, std::size_t budget) {
+  const std::size_t cut = Utf8Boundary(text, std::min(budget, text.size()));
+  for (std::size_t j = cut; j > 0 && j + kWordSlack >= cut; --j) {
+    if (IsWordEnd(text, j)) return TrimEnd(text.substr(0, j));
+  }
+  return TrimEnd(text.substr(0, cut));
 }
 
 // "Client:Port 128:0" without the trailing client and port numbers.
@@ -92,7 +106,7 @@ std::string PortClientName(PortSystem system, const std::string& fullName) {
   return {};
 }
 
-std::string ReadablePortName(PortSystem system, const std::string& fullName) {
+std::string LongPortName(PortSystem system, const std::string& fullName) {
   std::string name;
   switch (system) {
     case PortSystem::kAlsa: {
@@ -109,7 +123,11 @@ std::string ReadablePortName(PortSystem system, const std::string& fullName) {
       name = fullName;
       break;
   }
-  return ShortenName(name, kMaxPortNameBytes);
+  return name;
+}
+
+std::string ReadablePortName(PortSystem system, const std::string& fullName) {
+  return ShortenName(LongPortName(system, fullName), kMaxPortNameBytes);
 }
 
 std::string ShortenName(const std::string& text, std::size_t maxBytes) {
@@ -163,6 +181,46 @@ std::string ShortenName(const std::string& text, std::size_t maxBytes) {
   while (inWord < text.size() && EndsWord(text[inWord])) ++inWord;
   if (inWord < text.size()) consider(inWord);
   return best.empty() ? std::string(Utf8Head(text, maxBytes)) : best;
+}
+
+std::vector<std::string> DeviceNames(const std::vector<std::string>& longNames,
+                                     std::size_t maxBytes) {
+  std::vector<std::string> names;
+  std::map<std::string, std::vector<std::size_t>> readAlike;
+  for (const std::string& name : longNames) {
+    names.push_back(ShortenName(name, maxBytes));
+    readAlike[names.back()].push_back(names.size() - 1);
+  }
+  for (const auto& [shortName, group] : readAlike) {
+    if (group.size() < 2) continue;
+    // Where the group starts to differ, from the start of that word.
+    std::size_t common = longNames[group[0]].size();
+    for (const std::size_t i : group) {
+      const std::string& first = longNames[group[0]];
+      const auto diff =
+          std::mismatch(first.begin(), first.end(), longNames[i].begin(), longNames[i].end());
+      common = std::min(common, static_cast<std::size_t>(diff.first - first.begin()));
+    }
+    std::size_t from = Utf8Boundary(longNames[group[0]], common);
+    while (from > 0 && !EndsWord(longNames[group[0]][from - 1])) --from;
+    if (from == 0 || maxBytes < 4 * kJoin.size()) continue;
+    for (const std::size_t i : group) {
+      const std::string& name = longNames[i];
+      const std::string rest = name.substr(from);
+      // The start names the device: a few bytes of it at least, the rest for what differs.
+      const std::size_t restRoom =
+          maxBytes - kJoin.size() - std::min(from, std::max(kMinHead, maxBytes / 4));
+      const std::string tail = ShortenName(rest, std::min(rest.size(), restRoom));
+      if (from + tail.size() <= maxBytes) {
+        names[i] = name.substr(0, from) + tail;
+      } else {
+        names[i] =
+            HeadAtWord(name, maxBytes - kJoin.size() - tail.size()) + std::string(kJoin) + tail;
+      }
+    }
+  }
+  MakeNamesUnique(names, maxBytes);
+  return names;
 }
 
 void MakeNamesUnique(std::vector<std::string>& names, std::size_t maxBytes) {

@@ -16,8 +16,17 @@ inline constexpr std::size_t kMaxPortNameBytes = 31;
 // The owning client's name ("" for CoreMIDI, which has no clients in its names).
 std::string PortClientName(PortSystem system, const std::string& fullName);
 
-// A readable name of at most kMaxPortNameBytes bytes for a port's full name.
+// A readable name for a port's full name, of any length.
+std::string LongPortName(PortSystem system, const std::string& fullName);
+
+// The same cut to at most kMaxPortNameBytes bytes.
 std::string ReadablePortName(PortSystem system, const std::string& fullName);
+
+// Device-list names for a listing's long names: each cut to at most maxBytes bytes, and names
+// that would read the same keep the part where they differ (ports of "synth-client-07" and
+// "synth-client-08"), numbered only where that does not tell them apart.
+std::vector<std::string> DeviceNames(const std::vector<std::string>& longNames,
+                                     std::size_t maxBytes);
 
 // Text cut to at most maxBytes bytes by keeping its start and end, joined by "..", and
 // cutting between words where that loses little. Never splits a UTF-8 character.

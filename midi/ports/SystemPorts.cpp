@@ -39,7 +39,7 @@ std::vector<std::shared_ptr<MidiDevice>> SystemPorts::ListPorts() {
     std::vector<std::string> names;
     const auto add = [&](PortSystem kind, std::string fullName, auto make) {
       if (PortClientName(kind, fullName) == clientName_) return;  // another copy of ours
-      names.push_back(ReadablePortName(kind, fullName));
+      names.push_back(LongPortName(kind, fullName));
       makers.push_back([make, fullName = std::move(fullName)](std::string name) {
         return make(fullName, std::move(name));
       });
@@ -62,7 +62,7 @@ std::vector<std::shared_ptr<MidiDevice>> SystemPorts::ListPorts() {
       }
     }
 #endif
-    MakeNamesUnique(names, kMaxPortNameBytes);
+    names = DeviceNames(names, kMaxPortNameBytes);
 
     std::vector<std::shared_ptr<MidiDevice>> devices;
     devices.reserve(makers.size());

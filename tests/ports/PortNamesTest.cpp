@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -47,6 +49,29 @@ TEST(PortNames, FullNamesBecomeShortReadableDistinctNames) {
       EXPECT_EQ(afterLead, i < cut.size() && (cut[i] & 0xC0) == 0x80) << cut << " at " << i;
     }
   }
+
+  // Sixty ports whose long names differ only in a number, at the end or in the middle (their
+  // clients): all distinct, each with its own number.
+  for (const char* pattern : {"longclient:a_long_port_name_that_differs_at_its_end_%02d",
+                              "a-long-client-name-for-testing-%02d:midi_in"}) {
+    std::vector<std::string> longNames;
+    for (int i = 1; i <= 60; ++i) {
+      char fullName[80];
+      std::snprintf(fullName, sizeof fullName, pattern, i);
+      longNames.push_back(LongPortName(kJack, fullName));
+    }
+    const std::vector<std::string> names = DeviceNames(longNames, kMaxPortNameBytes);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 60u);
+    for (int i = 1; i <= 60; ++i) {
+      const std::string& name = names[static_cast<std::size_t>(i - 1)];
+      EXPECT_LE(name.size(), kMaxPortNameBytes);
+      EXPECT_NE(name.find((i < 10 ? "0" : "") + std::to_string(i)), std::string::npos) << name;
+    }
+  }
+  EXPECT_EQ(DeviceNames({"a-long-client-name-for-testing-07:midi_in",
+                         "a-long-client-name-for-testing-08:midi_in"},
+                        kMaxPortNameBytes)[0],
+            "a-long-client-name..07:midi_in");
 
   // Later duplicates are numbered without taking a name that exists; at the limit the name
   // gives way to the number.
