@@ -83,19 +83,38 @@ int JackOutput::OnProcess(jack_nframes_t frames, void* self) {
   auto* out = static_cast<JackOutput*>(self);
   void* buffer = jack_port_get_buffer(out->port_, frames);
   jack_midi_clear_buffer(buffer);
+  // All at the period's start, in order: the soonest they can sound.
+  const auto write = [&](const Record& record) {
+    jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, record.size);
+    if (data == nullptr) return false;
+    std::memcpy(data, record.bytes, record.size);
+    if (out->recentCount_ < out->recent_.size()) out->recent_[out->recentCount_++] = record;
+    return true;
+  };
+
+  // After an xrun jackd2 can run a period twice, and the next client then reads only what the
+  // second run wrote: what the first wrote goes again, but for note-ons, which would sound
+  // twice if the first was read after all.
+  const jack_nframes_t frame = jack_last_frame_time(out->client_);
+  const std::size_t before = frame == out->recentFrame_ ? out->recentCount_ : 0;
+  out->recentFrame_ = frame;
+  out->recentCount_ = 0;
+  for (std::size_t i = 0; i < before; ++i) {
+    const Record again = out->recent_[i];
+    const bool noteOn = (again.bytes[0] & 0xF0) == 0x90 && again.size == 3 && again.bytes[2] != 0;
+    if (!noteOn && !write(again)) break;
+  }
+
   const std::int64_t now = Now();
   const std::int64_t gap = now - out->lastCycle_.load(std::memory_order_relaxed);
   out->lastCycle_.store(now, std::memory_order_release);
-  // jackd2 may never hand what is written in the first period after a stall to the next client:
-  // what waits goes out in the period after.
+  // Nor may it hand on what is written in the first period after a stall: what waits goes out
+  // in the period after.
   if (gap > out->lateLimit_.load(std::memory_order_relaxed)) return 0;
   Record record;
   while (jack_ringbuffer_peek(out->ring_, reinterpret_cast<char*>(&record), sizeof record) ==
          sizeof record) {
-    // All at the period's start, in order: the soonest they can sound.
-    jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, record.size);
-    if (data == nullptr) break;  // this period's buffer is full: the rest waits in the ring
-    std::memcpy(data, record.bytes, record.size);
+    if (!write(record)) break;  // this period's buffer is full: the rest waits in the ring
     jack_ringbuffer_read_advance(out->ring_, sizeof record);
   }
   return 0;

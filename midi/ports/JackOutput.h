@@ -3,6 +3,7 @@
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +59,10 @@ class JackOutput {
   std::atomic<std::int64_t> stallLimit_{0};  // nanoseconds without a cycle that mean a stall
   std::atomic<bool> serverGone_{false};
   jack_nframes_t sampleRate_ = 48000;
+  // What the process callback wrote in its last run, and for which period.
+  std::array<Record, 64> recent_{};
+  std::size_t recentCount_ = 0;
+  jack_nframes_t recentFrame_ = 0;
 };
 
 }  // namespace tastiva
