@@ -69,6 +69,7 @@ probe_down
 stop_jack
 
 source "$FIGURES/in_process.sh"
+source "$FIGURES/jack_faults.sh"
 
 echo "| Figure | Tastiva | Floor / reference | Goal | Met? |"
 echo "|---|---|---|---|---|"
