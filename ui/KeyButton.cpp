@@ -1,9 +1,11 @@
 #include "ui/KeyButton.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/KeyAccessible.h"
 #include "ui/KeyCodes.h"
 #include "ui/MainWindowEvents.h"
 #include "ui/Twips.h"
@@ -62,12 +64,24 @@ KeyButton::KeyButton(std::int16_t index, bool black, QWidget* parent)
     : QAbstractButton(parent), index_(index), black_(black) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  static const bool accessible = (QAccessible::installFactory(&KeyAccessible::Create), true);
+  (void)accessible;
 }
 
 void KeyButton::SetValue(std::int16_t value) {
   if (value == value_) return;
+  const bool wasPressed = value_ == 1;
   value_ = value;
   update();  // drawn right after the handler: the note must not wait for the paint
+  if (wasPressed != (value_ == 1)) NotifyPressedChanged(this);
+}
+
+void KeyButton::PlayAsClick() {
+  if (!events_) return;
+  const auto x = static_cast<float>(PixelsToTwips(width() / 2.0));
+  const auto y = static_cast<float>(PixelsToTwips(height() / 2.0));
+  events_->key_MouseDown(index_, ButtonMask(Qt::LeftButton), 0, x, y);
+  events_->key_MouseUp(index_, ButtonMask(Qt::LeftButton), 0, x, y);
 }
 
 bool KeyButton::hitButton(const QPoint& pos) const {

@@ -22,6 +22,9 @@ class KeyButton final : public QAbstractButton {
   std::int16_t Index() const { return index_; }
   bool IsBlack() const { return black_; }
 
+  // Plays the key as a left click in its middle does: the press, then the release.
+  void PlayAsClick();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
