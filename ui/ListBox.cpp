@@ -21,11 +21,36 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::currentRowChanged, this, [this](int) {
     if (!selectingByProgram_) Click();
   });
+  // Clicks and keys make the entry they select current, which runs Click; assistive
+  // technology only selects. So selections are looked at once complete: they may clear
+  // first, and a click makes current before it selects.
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (selectingByProgram_ || checkQueued_) return;
+    checkQueued_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { SelectedElsewhere(); }, Qt::QueuedConnection);
+  });
 }
 
 void ListBox::Click() {
   clicked_ = true;
   if (onClick) onClick();
+}
+
+void ListBox::SelectedElsewhere() {
+  checkQueued_ = false;
+  const QModelIndexList selected = selectionModel()->selectedIndexes();
+  selectingByProgram_ = true;
+  if (selected.isEmpty() && currentRow() >= 0) {
+    selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);  // one stays
+  }
+  const bool chosen = selected.size() == 1 && selected.constFirst().row() != currentRow();
+  if (chosen) {
+    selectionModel()->setCurrentIndex(selected.constFirst(), QItemSelectionModel::NoUpdate);
+    scrollToItem(item(currentRow()));
+  }
+  selectingByProgram_ = false;
+  if (chosen) Click();
 }
 
 QListWidgetItem* ListBox::At(std::int16_t index) const {

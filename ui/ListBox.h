@@ -9,8 +9,9 @@ namespace tastiva {
 
 // A single-selection, unsorted list. Its selection event (Click) runs for every selection,
 // the program's included, and for every press on an entry, the one already selected
-// included; KeyDown and MouseDown run before the list handles the input. Once an entry is
-// selected one stays selected. Names too wide for the list are shortened in the middle.
+// included, and for another entry selected by assistive technology; KeyDown and MouseDown run
+// before the list handles the input. Once an entry is selected one stays selected. Names too
+// wide for the list are shortened in the middle.
 class ListBox final : public QListWidget, public ListControl {
  public:
   explicit ListBox(QWidget* parent);
@@ -39,10 +40,12 @@ class ListBox final : public QListWidget, public ListControl {
   QListWidgetItem* At(std::int16_t index) const;
   void Click();
   void MouseDown(QMouseEvent* event);
+  void SelectedElsewhere();
 
   std::int16_t newIndex_ = -1;
   bool selectingByProgram_ = false;
-  bool clicked_ = false;  // the selection event ran during the current press
+  bool clicked_ = false;      // the selection event ran during the current press
+  bool checkQueued_ = false;  // a look at a selection made without the list's own input
 };
 
 }  // namespace tastiva

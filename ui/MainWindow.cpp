@@ -84,6 +84,12 @@ MainWindow::MainWindow(QWidget* parent)
     created->lower();
   }
   SetTabOrder();
+  // Each list is named by its label, as a screen reader announces it.
+  for (auto [label, list] :
+       {std::pair{deviceLabel_, deviceList_}, {instrumentLabel_, soundList_}}) {
+    label->setBuddy(list);
+    list->setAccessibleName(label->text());
+  }
   heldInput_ = new HeldInput(*this, keys_);
 
   // Each key carries what the user's own layout prints on the key that plays it.
