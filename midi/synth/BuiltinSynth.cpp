@@ -44,12 +44,19 @@ std::uint16_t BuiltinSynth::Technology() const {
 DeviceResult BuiltinSynth::Open() {
   try {
     if (open_) return MMSYSERR_ALLOCATED;
-    DeviceResult loaded = engine_->Load(options_.soundFonts, options_.sampleRate);
-    if (loaded.code != MMSYSERR_NOERROR) return loaded;
-    if (!options_.audioDrivers.empty() &&
-        !audio_->Start(engine_->settings(), engine_->synth(), options_.audioDrivers)) {
-      return {MMSYSERR_NODRIVER, NoAudioText()};
+    const DeviceResult created = engine_->Create(options_.sampleRate);
+    if (created.code != MMSYSERR_NOERROR) return created;
+    const bool audio = !options_.audioDrivers.empty();
+    // The audio system is joined while the SoundFont is read: the first open waits for the
+    // longer of the two, not both.
+    if (audio) audio_->Begin(engine_->settings(), engine_->synth(), options_.audioDrivers);
+    DeviceResult loaded = engine_->Load(options_.soundFonts);
+    const bool playing = audio && audio_->Finish();
+    if (loaded.code != MMSYSERR_NOERROR) {
+      audio_->Stop();
+      return loaded;
     }
+    if (audio && !playing) return {MMSYSERR_NODRIVER, NoAudioText()};
     open_ = true;
     return MMSYSERR_NOERROR;
   } catch (const std::bad_alloc&) {

@@ -3,12 +3,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <functional>
 #include <mutex>
 #include <thread>
 
 #include "midi/quiet/QuietAudio.h"
+#include "midi/synth/AudioDriverThread.h"
 
 namespace tastiva {
 
@@ -19,7 +18,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kStallLimit = std::chrono::milliseconds(500);
 // JACK answers a client in milliseconds; a stopped server never does.
 constexpr auto kStartLimit = std::chrono::seconds(3);
-constexpr auto kStopLimit = std::chrono::seconds(1);
+// How long a stopped driver waits for the open that may follow.
+constexpr auto kKeepTime = std::chrono::milliseconds(500);
 
 std::int64_t Now() {
   return Clock::now().time_since_epoch().count();
@@ -59,9 +59,9 @@ struct SynthAudio::Link {
   static int Render(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
     auto* link = static_cast<Link*>(data);
     link->lastRender.store(Now(), std::memory_order_relaxed);
-    // Never waits: while Revoke holds the lock this period stays silent.
+    // Never waits: while the owner holds the lock this period stays silent.
     std::unique_lock lock(link->mutex, std::try_to_lock);
-    if (!lock.owns_lock() || link->revoked) return FLUID_OK;
+    if (!lock.owns_lock() || !link->playing) return FLUID_OK;
     if (nfx == 0) {  // only JACK's multi-port mode has buffers of its own for the effects
       float* mixed[4] = {out[0], out[1], out[0], out[1]};
       return fluid_synth_process(link->synth, len, 4, mixed, nout, out);
@@ -69,87 +69,49 @@ struct SynthAudio::Link {
     return fluid_synth_process(link->synth, len, nfx, fx, nout, out);
   }
 
-  // After this the driver never touches the synthesizer again.
-  void Revoke() {
+  // Whether the driver plays the synthesizer or silence; once this returns, the driver's
+  // thread is out of the synthesizer.
+  void Play(bool on) {
     std::lock_guard lock(mutex);
-    revoked = true;
+    playing = on;
+  }
+
+  bool Stalled() const {
+    return Clock::duration(Now() - lastRender.load(std::memory_order_relaxed)) > kStallLimit;
   }
 
   fluid_synth_t* const synth;
   std::atomic<std::int64_t> lastRender{Now()};
   std::mutex mutex;
-  bool revoked = false;
+  bool playing = false;
+};
+
+struct SynthAudio::Made {
+  // Deleted on the driver thread, never here: a hung server would hold the caller. Whoever
+  // takes it out first (an open taking it back, or the timer) has it.
+  std::atomic<fluid_audio_driver_t*> driver{nullptr};
+  std::shared_ptr<Link> link;
+  std::string name;
+};
+
+struct SynthAudio::Attempt {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  bool abandoned = false;
+  std::shared_ptr<Made> made;
 };
 
 namespace {
 
-// Drivers are made and deleted one after another on a thread of their own: a JACK server that
-// hangs then holds that thread, never the caller, and libjack never sees a client of a dead
-// server closed while a new one connects.
-class DriverThread {
- public:
-  static DriverThread& Instance() {
-    static auto* thread = new DriverThread;  // never destroyed: it may hang at exit
-    return *thread;
+void Delete(SynthAudio::Made& made) {
+  if (fluid_audio_driver_t* driver = made.driver.exchange(nullptr)) {
+    delete_fluid_audio_driver(driver);
   }
+}
 
-  // Runs task after the ones before it; true if it finished within limit.
-  bool Run(std::function<void()> task, Clock::duration limit) {
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::unique_lock lock(mutex_);
-    tasks_.push_back([task = std::move(task), finished] {
-      task();
-      finished->store(true);
-    });
-    changed_.notify_all();
-    return changed_.wait_for(lock, limit, [&] { return finished->load(); });
-  }
-
- private:
-  DriverThread() {
-    std::thread([this] {
-      std::unique_lock lock(mutex_);
-      for (;;) {
-        changed_.wait(lock, [this] { return !tasks_.empty(); });
-        auto task = std::move(tasks_.front());
-        tasks_.pop_front();
-        lock.unlock();
-        task();
-        lock.lock();
-        changed_.notify_all();
-      }
-    }).detach();
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::function<void()>> tasks_;
-};
-
-// Makes a driver for link, or nullptr when none comes within kStartLimit; one that comes
-// later is deleted at once.
-fluid_audio_driver_t* MakeDriver(fluid_settings_t* settings,
-                                 const std::shared_ptr<SynthAudio::Link>& link) {
-  struct Made {
-    std::mutex mutex;
-    bool abandoned = false;
-    fluid_audio_driver_t* driver = nullptr;
-  };
-  auto made = std::make_shared<Made>();
-  const bool finished = DriverThread::Instance().Run(
-      [settings, link, made] {
-        fluid_audio_driver_t* driver =
-            new_fluid_audio_driver2(settings, &SynthAudio::Link::Render, link.get());
-        std::lock_guard lock(made->mutex);
-        if (made->abandoned && driver != nullptr) delete_fluid_audio_driver(driver);
-        if (!made->abandoned) made->driver = driver;
-      },
-      kStartLimit);
-  std::lock_guard lock(made->mutex);
-  if (finished) return made->driver;
-  made->abandoned = true;
-  link->Revoke();
-  return nullptr;
+void DeleteLater(std::shared_ptr<SynthAudio::Made> made) {
+  AudioDriverThread::Instance().Post([made] { Delete(*made); });
 }
 
 }  // namespace
@@ -158,44 +120,102 @@ SynthAudio::SynthAudio() = default;
 
 SynthAudio::~SynthAudio() {
   Stop();
+  if (kept_) {
+    AudioDriverThread::Instance().Run([kept = std::move(kept_)] { Delete(*kept); },
+                                      std::chrono::seconds(1));
+  }
+  if (attempt_) {
+    std::lock_guard lock(attempt_->mutex);
+    attempt_->abandoned = true;
+  }
 }
 
-bool SynthAudio::Start(fluid_settings_t* settings, fluid_synth_t* synth,
+void SynthAudio::Begin(fluid_settings_t* settings, fluid_synth_t* synth,
                        const std::vector<std::string>& drivers) {
-  // Drivers whose server or card is missing print on failing, though the next one may work.
-  QuietAudioLibraries();
-  for (const std::string& name : drivers) {
-    Configure(settings, name);
-    auto link = std::make_shared<Link>(synth);
-    driver_.reset(MakeDriver(settings, link));
-    if (driver_) {
-      link_ = std::move(link);
-      name_ = name;
-      return true;
+  attempt_ = std::make_shared<Attempt>();
+  if (kept_ && !drivers.empty() && kept_->name == drivers.front() && !kept_->link->Stalled()) {
+    if (fluid_audio_driver_t* driver = kept_->driver.exchange(nullptr)) {
+      auto made = std::make_shared<Made>();
+      made->driver = driver;
+      made->link = kept_->link;
+      made->name = kept_->name;
+      kept_.reset();
+      attempt_->made = std::move(made);
+      attempt_->finished = true;
+      return;
     }
   }
-  return false;
+  DropKept();
+  // Drivers whose server or card is missing print on failing, though the next one may work.
+  QuietAudioLibraries();
+  AudioDriverThread::Instance().Post([settings, synth, drivers, attempt = attempt_] {
+    for (const std::string& name : drivers) {
+      auto made = std::make_shared<Made>();
+      made->link = std::make_shared<Link>(synth);  // silent until Finish takes it
+      made->name = name;
+      {
+        std::lock_guard lock(attempt->mutex);
+        if (attempt->abandoned) return;
+      }
+      Configure(settings, name);
+      made->driver = new_fluid_audio_driver2(settings, &Link::Render, made->link.get());
+      if (made->driver == nullptr) continue;
+      std::lock_guard lock(attempt->mutex);
+      if (attempt->abandoned) {
+        Delete(*made);
+        return;
+      }
+      attempt->made = std::move(made);
+      break;
+    }
+    std::lock_guard lock(attempt->mutex);
+    attempt->finished = true;
+    attempt->done.notify_all();
+  });
+}
+
+bool SynthAudio::Finish() {
+  if (!attempt_) return false;
+  auto attempt = std::move(attempt_);
+  std::unique_lock lock(attempt->mutex);
+  if (!attempt->done.wait_for(lock, kStartLimit, [&] { return attempt->finished; })) {
+    attempt->abandoned = true;
+    return false;
+  }
+  current_ = std::move(attempt->made);
+  if (current_) current_->link->Play(true);
+  return current_ != nullptr;
 }
 
 void SynthAudio::Stop() {
-  if (!driver_) return;
-  const bool stalled = Stalled();
-  link_->Revoke();
-  // Closing a client of a hung JACK server waits for the server: it goes on without us.
-  DriverThread::Instance().Run(
-      [driver = driver_.release(), link = link_]() mutable {
-        delete_fluid_audio_driver(driver);
-        link.reset();  // kept until the driver can no longer call it
-      },
-      stalled ? Clock::duration::zero() : kStopLimit);
-  link_.reset();
-  name_.clear();
+  if (!current_) return;
+  auto made = std::move(current_);
+  made->link->Play(false);
+  if (made->link->Stalled()) {
+    DeleteLater(std::move(made));  // closing a client of a hung JACK server waits for it
+    return;
+  }
+  DropKept();
+  kept_ = made;
+  // Gone after a while unless an open took it back.
+  std::thread([weak = std::weak_ptr<Made>(made)] {
+    std::this_thread::sleep_for(kKeepTime);
+    AudioDriverThread::Instance().Post([weak] {
+      if (auto kept = weak.lock()) Delete(*kept);
+    });
+  }).detach();
+}
+
+void SynthAudio::DropKept() {
+  if (kept_) DeleteLater(std::move(kept_));
 }
 
 bool SynthAudio::Stalled() const {
-  if (!driver_) return false;
-  const auto silent = Clock::duration(Now() - link_->lastRender.load(std::memory_order_relaxed));
-  return silent > kStallLimit;
+  return current_ && current_->link->Stalled();
+}
+
+std::string SynthAudio::Driver() const {
+  return current_ ? current_->name : std::string();
 }
 
 }  // namespace tastiva

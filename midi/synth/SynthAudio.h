@@ -1,10 +1,10 @@
 #pragma once
 
+#include <fluidsynth.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "midi/synth/FluidPtr.h"
 
 namespace tastiva {
 
@@ -18,25 +18,38 @@ class SynthAudio {
   SynthAudio(const SynthAudio&) = delete;
   SynthAudio& operator=(const SynthAudio&) = delete;
 
-  // Starts the first of drivers (FluidSynth's names) that works; false if none does. A
-  // driver that does not answer within seconds (a hung JACK server) counts as not working.
-  bool Start(fluid_settings_t* settings, fluid_synth_t* synth,
+  // Starts making the first of drivers (FluidSynth's names) that works, in the background;
+  // Finish waits for it. A driver kept from the last Stop is taken again if it is the first
+  // choice and still plays.
+  void Begin(fluid_settings_t* settings, fluid_synth_t* synth,
              const std::vector<std::string>& drivers);
-  // Ends the audio thread's use of the synthesizer at once; a driver whose server hangs is
-  // left to close in the background.
+  // True once a driver plays the synthesizer; false if none works or none answered within
+  // seconds (a hung JACK server).
+  bool Finish();
+  bool Start(fluid_settings_t* settings, fluid_synth_t* synth,
+             const std::vector<std::string>& drivers) {
+    Begin(settings, synth, drivers);
+    return Finish();
+  }
+  // Ends the driver's use of the synthesizer at once. The driver itself stays a moment,
+  // silent, for an open that follows at once (start-up closes and opens again), then goes.
   void Stop();
-  bool Running() const { return driver_ != nullptr; }
+  bool Running() const { return current_ != nullptr; }
   // The running driver has stopped asking for sound.
   bool Stalled() const;
   // FluidSynth's name of the running driver.
-  const std::string& Driver() const { return name_; }
+  std::string Driver() const;
 
-  struct Link;  // what the driver's thread shares with this object
+  struct Link;     // what a driver's thread shares with this object
+  struct Made;     // a driver and its link
+  struct Attempt;  // a driver being made
 
  private:
-  std::shared_ptr<Link> link_;
-  FluidDriverPtr driver_;
-  std::string name_;
+  void DropKept();
+
+  std::shared_ptr<Made> current_;
+  std::shared_ptr<Made> kept_;
+  std::shared_ptr<Attempt> attempt_;
 };
 
 }  // namespace tastiva

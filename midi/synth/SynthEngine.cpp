@@ -19,20 +19,26 @@ SynthEngine::SynthEngine() = default;
 
 SynthEngine::~SynthEngine() = default;
 
-DeviceResult SynthEngine::Load(const std::vector<std::string>& places, int sampleRate) {
-  if (Loaded()) return {};
+DeviceResult SynthEngine::Create(int sampleRate) {
+  if (Created()) return {};
   FluidLog::Instance().Install();
   settings_.reset(new_fluid_settings());
   if (!settings_) return MMSYSERR_NOMEM;
   fluid_settings_setnum(settings_.get(), "synth.sample-rate", sampleRate);
   fluid_settings_setint(settings_.get(), "synth.cpu-cores", 1);
+  // 32 keys of a few voices each, with their release: half FluidSynth's 256 voices, which
+  // would hold 1.4 MB more.
+  fluid_settings_setint(settings_.get(), "synth.polyphony", 128);
   // Only the instruments played are read in: opening costs little even with a large font.
   fluid_settings_setint(settings_.get(), "synth.dynamic-sample-loading", 1);
   synth_.reset(new_fluid_synth(settings_.get()));
-  if (!synth_) {
-    Unload();
-    return MMSYSERR_NOMEM;
-  }
+  if (!synth_) return MMSYSERR_NOMEM;
+  worker_ = std::make_unique<SynthWorker>(synth_.get());
+  return {};
+}
+
+DeviceResult SynthEngine::Load(const std::vector<std::string>& places) {
+  if (loaded_) return {};
   SoundFontProbe problem;
   std::set<std::string> tried;  // the default-GM links point at files listed again
   for (const std::string& path : ExpandSoundFonts(places, settings_.get())) {
@@ -41,25 +47,18 @@ DeviceResult SynthEngine::Load(const std::vector<std::string>& places, int sampl
     if (probe.state == State::kAbsent || !tried.insert(probe.file).second) continue;
     if (probe.state == State::kPlausible) {
       const FluidLog::GLibQuiet quiet;
-      // No instrument yet: each channel gets its own with its first message (SynthWorker).
+      // No instrument yet: each channel gets its own with its first note (SynthWorker).
       if (fluid_synth_sfload(synth_.get(), probe.file.c_str(), 0) != FLUID_FAILED) {
-        worker_ = std::make_unique<SynthWorker>(synth_.get());
+        loaded_ = true;
         return {};
       }
       probe.state = State::kUnreadable;
     }
     if (problem.state == State::kAbsent) problem = probe;
   }
-  Unload();
   return {MIDIERR_INVALIDSETUP, problem.state == SoundFontProbe::State::kAbsent
                                     ? NoSoundFontText()
                                     : BadSoundFontText(problem)};
-}
-
-void SynthEngine::Unload() {
-  worker_.reset();
-  synth_.reset();
-  settings_.reset();
 }
 
 void SynthEngine::Silence() {
@@ -77,7 +76,7 @@ void SynthEngine::Silence() {
 }
 
 std::vector<float> SynthEngine::Render(std::size_t frames) {
-  if (!Loaded() || frames > std::numeric_limits<std::size_t>::max() / 2) return {};
+  if (!loaded_ || frames > std::numeric_limits<std::size_t>::max() / 2) return {};
   worker_->WaitIdle();
   std::vector<float> samples(frames * 2);
   constexpr std::size_t kBlock = 4096;

@@ -19,11 +19,13 @@ class SynthEngine {
   SynthEngine();
   ~SynthEngine();
 
-  // Creates the settings and synth and loads the first usable SoundFont of places (names
-  // as in SoundFontPaths.txt). Does nothing once loaded; a failed attempt leaves nothing
-  // behind, so a later call (after the user installed one) tries again.
-  DeviceResult Load(const std::vector<std::string>& places, int sampleRate);
-  bool Loaded() const { return synth_ != nullptr; }
+  // Creates the settings and the synthesizer; does nothing once made.
+  DeviceResult Create(int sampleRate);
+  bool Created() const { return worker_ != nullptr; }
+  // Loads the first usable SoundFont of places (names as in SoundFontPaths.txt). Does nothing
+  // once loaded; a failed attempt tries again next time (after the user installed one).
+  DeviceResult Load(const std::vector<std::string>& places);
+  bool Loaded() const { return loaded_; }
 
   fluid_settings_t* settings() const { return settings_.get(); }
   fluid_synth_t* synth() const { return synth_.get(); }
@@ -36,12 +38,11 @@ class SynthEngine {
   std::vector<float> Render(std::size_t frames);
 
  private:
-  void Unload();
-
   // The synth refers to its settings, the worker to the synth: destroyed in reverse order.
   FluidSettingsPtr settings_;
   FluidSynthPtr synth_;
   std::unique_ptr<SynthWorker> worker_;
+  bool loaded_ = false;
 };
 
 }  // namespace tastiva

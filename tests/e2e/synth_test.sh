@@ -48,8 +48,9 @@ sleep 0.3
 stop_process "$TASTIVA_PID"
 echo "no SoundFont: a box, nothing printed"
 
-synth_port() { jack_lsp | grep -E '^Tastiva(-[0-9]+)?:left$' | head -1; }
+synth_port() { jack_lsp | grep -E '^Tastiva(-[0-9]+)?:left$' | head -1 || true; }
 has_synth_port() { [ -n "$(synth_port)" ]; }
+no_synth_port() { [ -z "$(synth_port)" ]; }
 
 # record KEY FILE: holds KEY for 0.8 s while recording the synthesizer's output, once the
 # note before has died away.
@@ -102,5 +103,7 @@ for font in "${fonts[@]}"; do
   check "$font" q 53
   [ ! -s "$RUN_TMP/tastiva.log" ] || fail "printed: $(cat "$RUN_TMP/tastiva.log")"
   stop_process "$TASTIVA_PID"
+  # JACK forgets a client that ended a moment later.
+  wait_until 10 no_synth_port || fail "the synthesizer's ports outlived the program"
 done
 echo PASS
