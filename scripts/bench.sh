@@ -7,7 +7,7 @@
 # Environment: BUILD_DIR (default ./build, configured with the "default" preset),
 # RUNS (start-ups per program, 9), IDLE_RUNS (10-second idle samples per device, 3: 9 would
 # take the whole run past 6 minutes), ROUNDS (key presses per MIDI latency figure, 50),
-# AUDIO_ROUNDS (20), SKIP_INSTALL=1,
+# AUDIO_ROUNDS (20), SOUND_RUNS (start-ups per SoundFont, 4), SKIP_INSTALL=1,
 # BENCH_RAW=DIR (keep the raw samples there), TASTIVA_BIN (another build of the program).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +17,7 @@ RUNS=${RUNS:-9}
 IDLE_RUNS=${IDLE_RUNS:-3}
 ROUNDS=${ROUNDS:-50}
 AUDIO_ROUNDS=${AUDIO_ROUNDS:-20}
+SOUND_RUNS=${SOUND_RUNS:-4}
 IDLE_SECONDS=10
 BENCH_START=$SECONDS
 
@@ -30,7 +31,7 @@ else
   cmake --preset default >/dev/null
 fi
 cmake --build "$BUILD_DIR" --target tastiva bare_window map_wait latency_probe key_bench \
-  idle_client bare_key >&2
+  idle_client bare_key sound_ready >&2
 TASTIVA=${TASTIVA_BIN:-$BUILD_DIR/app/tastiva}
 BARE=$BUILD_DIR/bench/bare_window
 MAP_WAIT=$BUILD_DIR/bench/map_wait
@@ -38,7 +39,20 @@ PROBE=$BUILD_DIR/bench/latency_probe
 KEY_BENCH=$BUILD_DIR/bench/key_bench
 IDLE_CLIENT=$BUILD_DIR/bench/idle_client
 BARE_KEY=$BUILD_DIR/bench/bare_key
+SOUND_READY=$BUILD_DIR/bench/sound_ready
 SOUNDFONT=/usr/share/sounds/sf2/TimGM6mb.sf2
+
+# The program takes the machine's default SoundFont: the whole run sees TimGM6mb as that
+# (Debian's default-GM links), with the other SoundFonts of figure 7 beside it, in a mount
+# namespace of its own (the machine's files stay as they are).
+if [ -z "${BENCH_SOUNDFONTS_SET:-}" ]; then
+  shown=("/usr/share/sounds/sf2/default-GM.sf2->$SOUNDFONT" "/usr/share/sounds/sf3/default-GM.sf3->$SOUNDFONT")
+  for font in "$SOUNDFONT" /usr/share/sounds/sf2/FluidR3_GM.sf2 /usr/share/sounds/sf3/MuseScore_General_Lite.sf3; do
+    [ ! -f "$font" ] || shown+=("$font=$font")
+  done
+  export BENCH_SOUNDFONTS_SET=1 SKIP_INSTALL=1 BUILD_DIR
+  exec "$ROOT/tests/e2e/soundfonts_only.sh" "${shown[@]}" -- "$ROOT/scripts/bench.sh" "$@"
+fi
 
 # --- private servers, always stopped ------------------------------------------------------
 source "$ROOT/tests/e2e/lib.sh"
@@ -58,6 +72,7 @@ source "$FIGURES/startup.sh"
 source "$FIGURES/memory.sh"
 source "$FIGURES/idle.sh"
 source "$FIGURES/audio_latency.sh"
+source "$FIGURES/soundfonts.sh"
 probe_down
 stop_jack
 
@@ -76,6 +91,6 @@ echo "|---|---|---|---|---|"
 cat "$RUN_TMP"/rows.*
 if [ -n "${BENCH_RAW:-}" ]; then
   mkdir -p "$BENCH_RAW"
-  cp "$RUN_TMP"/*.runs "$RUN_TMP"/probe-*.out "$RUN_TMP"/midi-*.out "$RUN_TMP"/key_bench.csv "$RUN_TMP"/jackd-*.log "$BENCH_RAW"/
+  cp "$RUN_TMP"/*.runs "$RUN_TMP"/sf-* "$RUN_TMP"/probe-*.out "$RUN_TMP"/midi-*.out "$RUN_TMP"/key_bench.csv "$RUN_TMP"/jackd-*.log "$BENCH_RAW"/
 fi
 log "done in $((SECONDS - BENCH_START)) s"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The runs of figure 7 for one SoundFont, inside a mount namespace where it is the only one
+# (tests/e2e/soundfonts_only.sh); started by soundfonts.sh, which reads what they append.
+# usage: soundfont_runs.sh PREFIX SOUNDFONT   (SOUND_READY, TASTIVA, BARE, SOUND_RUNS,
+#        IDLE_RUNS, IDLE_SECONDS from the environment)
+set -euo pipefail
+prefix=$1
+font=$2
+# No notice: a day that is no multiple of 5.
+fake=(-e 'LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1' -e 'FAKETIME=@2026-12-07 12:00:00'
+  -e FAKETIME_DONT_FAKE_MONOTONIC=1)
+# FluidSynth alone, set up as the program sets its own up (48 kHz, one core, samples loaded
+# per instrument), its shell on the stdin sound_ready gives it.
+fluid=(fluidsynth -n -q -a jack -r 48000 -o synth.cpu-cores=1 -o synth.dynamic-sample-loading=1
+  -o audio.jack.id=bench-fluid -o shell.prompt= "$font")
+# The key Z (note 60); entry 2 of the instrument list (Bright Acoustic Piano) is at 450,36.
+for _ in $(seq "$SOUND_RUNS"); do
+  "$SOUND_READY" "${fake[@]}" --hold 3 -- "$BARE" >>"$prefix.bare"
+  "$SOUND_READY" "${fake[@]}" --ports '^Tastiva(-[0-9]+)?:(left|right)$' --key 52 --hold 3 \
+    --switch 450,36 -- "$TASTIVA" >>"$prefix.tastiva"
+  "$SOUND_READY" --no-window --ports '^bench-fluid(-[0-9]+)?:(left|right)$' \
+    --say 'noteon 0 60 127' --unsay 'noteoff 0 60' --hold 3 -- "${fluid[@]}" >>"$prefix.fluid"
+done
+# Idle: side by side, each process's own CPU time, once its start-up work is long done.
+for _ in $(seq "$IDLE_RUNS"); do
+  "$SOUND_READY" "${fake[@]}" --hold 8 --cpu "$IDLE_SECONDS" -- "$TASTIVA" >>"$prefix.idle-tastiva" &
+  "$SOUND_READY" --no-window --hold 8 --cpu "$IDLE_SECONDS" -- "${fluid[@]}" >>"$prefix.idle-fluid"
+  wait
+done

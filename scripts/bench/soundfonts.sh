@@ -1,0 +1,50 @@
+# 7: the built-in synthesizer with TimGM6mb, FluidR3_GM and MuseScore_General (.sf3), each
+# shown to the program as the only SoundFont (as Debian's default-GM link), side by side with
+# floors taken in the same namespace: the bare window, and FluidSynth alone on JACK with the
+# same SoundFont and settings. Runs scripts/bench/soundfont_runs.sh once for each.
+log "SoundFonts: $SOUND_RUNS start-ups each of the program, the bare window and FluidSynth; $IDLE_RUNS idle runs"
+export SOUND_READY TASTIVA BARE SOUND_RUNS IDLE_RUNS IDLE_SECONDS
+sf=/usr/share/sounds
+for font in "$sf/sf2/TimGM6mb.sf2" "$sf/sf2/FluidR3_GM.sf2" "$sf/sf3/MuseScore_General_Lite.sf3"; do
+  [ -f "$font" ] || fail "$font is not installed"
+  name=$(basename "${font%.*}")
+  "$ROOT/tests/e2e/soundfonts_only.sh" "$font=$font" "$(dirname "$font")/default-GM.${font##*.}->$font" -- \
+    bash "$FIGURES/soundfont_runs.sh" "$RUN_TMP/sf-$name" "$font"
+  log "  $name: $(field ready_ms "$RUN_TMP/sf-$name.tastiva" | tr '\n' ' ')ms to sound"
+
+  p=$RUN_TMP/sf-$name
+  map_t=$(field map_ms "$p.tastiva" | stats)
+  map_b=$(field map_ms "$p.bare" | stats)
+  ready_t=$(field ready_ms "$p.tastiva" | stats)
+  ready_f=$(field ready_ms "$p.fluid" | stats)
+  own() { paste -d' ' <(field rss_kb "$1") <(field shmem_kb "$1") | awk '{ print $1 - $2 }'; }
+  own_t=$(own "$p.tastiva" | stats)
+  own_b=$(own "$p.bare" | stats)
+  own_f=$(own "$p.fluid" | stats)
+  idle_t=$(field cpu_ms "$p.idle-tastiva" | stats)
+  idle_f=$(field cpu_ms "$p.idle-fluid" | stats)
+  key_t=$(field key_ms "$p.tastiva" | stats)
+  switch_t=$(field switch_ms "$p.tastiva" | stats)
+  mt=$(median_of "$map_t")
+  mb=$(median_of "$map_b")
+  floor=$(awk -v a="$mb" -v b="$(median_of "$ready_f")" 'BEGIN { print a + b }')
+  rt=$(median_of "$ready_t")
+  row 7 "| 7. $name: exec → main window mapped | $(cell "$map_t" ms 1 1 minmax) | bare window: $(cell "$map_b" ms 1 1 minmax) | ≤ 2× floor (now $(awk -v a="$mt" -v b="$mb" 'BEGIN { printf "%.1f", a / b }')×) | $(yes_if "$mt <= 2 * $mb") |"
+  row 7 "| 7. $name: exec → synthesizer can sound (key held from its ports' appearance) | $(cell "$ready_t" ms 1 1 minmax) | FluidSynth alone: $(cell "$ready_f" ms 1 1 minmax); with the bare window: $(printf %.1f "$floor") ms | ≤ 1.2× (now $(awk -v a="$rt" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')×) | $(yes_if "$rt <= 1.2 * $floor") |"
+  case $name in
+    TimGM6mb) budget=25000 ;;
+    FluidR3_GM) budget=45000 ;;
+    *) budget="" ;;
+  esac
+  goal="—" met="—"
+  if [ -n "$budget" ]; then
+    goal="≤ bare window + $((budget / 1000)) MB (now +$(awk -v a="$(median_of "$own_t")" -v b="$(median_of "$own_b")" 'BEGIN { printf "%.1f", (a - b) / 1000 }') MB)"
+    met=$(yes_if "$(median_of "$own_t") <= $(median_of "$own_b") + $budget")
+  fi
+  row 7 "| 7. $name: VmRSS − RssShmem 3 s after exec | $(cell "$own_t" MB 0.001 1 minmax) | bare window: $(cell "$own_b" MB 0.001 1 minmax); FluidSynth alone: $(cell "$own_f" MB 0.001 1 minmax) | $goal | $met |"
+  # cpu_ms over IDLE_SECONDS -> % of a core
+  pct=$(awk -v s="$IDLE_SECONDS" 'BEGIN { print 0.1 / s }')
+  it=$(median_of "$idle_t")
+  row 7 "| 7. $name: idle CPU over ${IDLE_SECONDS} s, from 8 s after exec | $(cell "$idle_t" "% of a core" "$pct" 2 minmax) | FluidSynth alone: $(cell "$idle_f" "% of a core" "$pct" 2 minmax) | ≤ FluidSynth alone + 0.1 % | $(yes_if "$it * $pct <= $(median_of "$idle_f") * $pct + 0.1") |"
+  row 7 "| 7. $name: instrument 2 chosen by a click, key pressed at once → first sound | $(cell "$switch_t" ms 1 1 minmax) | the key alone: $(cell "$key_t" ms 1 1 minmax) | — | — |"
+done
