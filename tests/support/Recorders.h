@@ -1,7 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,15 +29,18 @@ class RecordingMessageBox final : public MessageBox {
 };
 
 // A list control in memory that behaves like the real one: text shown up to its first
-// NUL, invalid positions refused, the selection handler run for every selection.
+// NUL, invalid positions refused.
 class RecordingList final : public ListControl {
  public:
   struct Entry {
     std::string text;
     std::int32_t data = 0;
+    bool operator==(const Entry&) const = default;
+    friend void PrintTo(const Entry& e, std::ostream* os) {
+      *os << e.text << " (" << e.data << ")";
+    }
   };
   std::vector<Entry> entries;
-  std::function<void()> onClick;
 
   void Clear() override {
     entries.clear();
@@ -56,18 +59,6 @@ class RecordingList final : public ListControl {
   void SetListIndex(std::int16_t index) override {
     if (index != -1) At(index);
     index_ = index;
-    if (onClick) onClick();
-  }
-
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& e : entries) texts.push_back(e.text);
-    return texts;
-  }
-  std::vector<std::int32_t> Data() const {
-    std::vector<std::int32_t> data;
-    for (const auto& e : entries) data.push_back(e.data);
-    return data;
   }
 
  private:
