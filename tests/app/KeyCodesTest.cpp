@@ -4,43 +4,36 @@
 #include <Qt>
 
 #include "app/NoteMap.h"
+#include "ui/KeyCaptions.h"
 #include "ui/KeyCodes.h"
 
 namespace tastiva {
 namespace {
 
-struct Row {
-  int qtKey;
-  std::uint32_t xkb, mac;
-};
+// By key index: the XKB keycode and the macOS key code; the Qt key of a US layout is the
+// key's caption.
+constexpr std::uint32_t kXkb[32] = {24, 11, 25, 12, 26, 13, 27, 52, 39, 53, 40, 54, 55, 42, 56, 43,
+                                    57, 44, 58, 59, 46, 60, 47, 61, 30, 17, 31, 18, 32, 19, 33, 34};
+constexpr std::uint32_t kMac[32] = {
+    0x0C, 0x13, 0x0D, 0x14, 0x0E, 0x15, 0x0F, 0x06, 0x01, 0x07, 0x02, 0x08, 0x09, 0x05, 0x0B, 0x04,
+    0x2D, 0x26, 0x2E, 0x2B, 0x25, 0x2F, 0x29, 0x2C, 0x20, 0x1C, 0x22, 0x19, 0x1F, 0x1D, 0x23, 0x21};
+constexpr char kUsCaptions[] = "Q2W3E4RZSXDCVGBHNJM,L.;/U8I9O0P[";
 
-// By key index: the Qt key of a US layout, the XKB keycode and the macOS key code.
-constexpr Row kRows[32] = {
-    {Qt::Key_Q, 24, 0x0C},      {Qt::Key_2, 11, 0x13},           {Qt::Key_W, 25, 0x0D},
-    {Qt::Key_3, 12, 0x14},      {Qt::Key_E, 26, 0x0E},           {Qt::Key_4, 13, 0x15},
-    {Qt::Key_R, 27, 0x0F},      {Qt::Key_Z, 52, 0x06},           {Qt::Key_S, 39, 0x01},
-    {Qt::Key_X, 53, 0x07},      {Qt::Key_D, 40, 0x02},           {Qt::Key_C, 54, 0x08},
-    {Qt::Key_V, 55, 0x09},      {Qt::Key_G, 42, 0x05},           {Qt::Key_B, 56, 0x0B},
-    {Qt::Key_H, 43, 0x04},      {Qt::Key_N, 57, 0x2D},           {Qt::Key_J, 44, 0x26},
-    {Qt::Key_M, 58, 0x2E},      {Qt::Key_Comma, 59, 0x2B},       {Qt::Key_L, 46, 0x25},
-    {Qt::Key_Period, 60, 0x2F}, {Qt::Key_Semicolon, 47, 0x29},   {Qt::Key_Slash, 61, 0x2C},
-    {Qt::Key_U, 30, 0x20},      {Qt::Key_8, 17, 0x1C},           {Qt::Key_I, 31, 0x22},
-    {Qt::Key_9, 18, 0x19},      {Qt::Key_O, 32, 0x1F},           {Qt::Key_0, 19, 0x1D},
-    {Qt::Key_P, 33, 0x23},      {Qt::Key_BracketLeft, 34, 0x21},
-};
-
-TEST(KeyCodes, EveryMappedKeyTranslatesFromEachPlatformsNativeCode) {
-  for (int i = 0; i < 32; ++i) {
+TEST(KeyCodes, EveryMappedKeyTranslatesFromEachPlatformsNativeCodeAndIsCaptionedFromIt) {
+  for (std::size_t i = 0; i < 32; ++i) {
     SCOPED_TRACE(i);
-    const Row& r = kRows[i];
-    const std::int16_t expected = kNoteMap[static_cast<std::size_t>(i)];
+    const std::int16_t expected = kNoteMap[i];
     // Another layout's symbol on the same physical key changes nothing.
-    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, r.xkb, 0}, NativeKeys::Xkb), expected);
-    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, r.xkb - 8, 0}, NativeKeys::PcScanCode),
+    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, kXkb[i], 0}, NativeKeys::Xkb), expected);
+    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, kXkb[i] - 8, 0}, NativeKeys::PcScanCode),
               expected);
-    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, 0, r.mac}, NativeKeys::MacKeyCode), expected);
+    EXPECT_EQ(VirtualKeyCode({Qt::Key_Eacute, false, 0, kMac[i]}, NativeKeys::MacKeyCode),
+              expected);
     // Without native codes the Qt key of a US layout is the fallback.
-    EXPECT_EQ(VirtualKeyCode({r.qtKey, false, 0, 0}, NativeKeys::Xkb), expected);
+    EXPECT_EQ(VirtualKeyCode({kUsCaptions[i], false, 0, 0}, NativeKeys::Xkb), expected);
+    // Captions are read from the same physical keys.
+    EXPECT_EQ(kKeyPositions[i].pcScanCode, kXkb[i] - 8);
+    EXPECT_EQ(kKeyPositions[i].macKeyCode, kMac[i]);
   }
 }
 
