@@ -8,8 +8,6 @@
 namespace tastiva::test {
 namespace {
 
-constexpr quint32 kZ = 0x2C;  // PC scan code
-
 class Accessibility : public AppTest {
  protected:
   void SetUp() override { Start(); }
@@ -22,26 +20,25 @@ class Accessibility : public AppTest {
   }
 };
 
-TEST_F(Accessibility, ListsAreNamedByTheirLabelsAndKeysByNoteAndCaption) {
+TEST_F(Accessibility, NamesFromLabelsNoteAndCaptionAndThePressedState) {
   EXPECT_EQ(Of(window.List1())->text(QAccessible::Name), "Device");
   EXPECT_EQ(Of(window.lst_sound_list())->text(QAccessible::Name), "Instrument");
   EXPECT_EQ(window.Label1().buddy(), &window.List1());
   EXPECT_EQ(window.Label2().buddy(), &window.lst_sound_list());
-  EXPECT_EQ(Of(Key(0))->text(QAccessible::Name), "F3, key Q");
-  EXPECT_EQ(Of(Key(1))->text(QAccessible::Name), "F#3, key 2");
-  EXPECT_EQ(Of(Key(7))->text(QAccessible::Name), "C4, key Z");
-  EXPECT_EQ(Of(Key(31))->text(QAccessible::Name), "C6, key [");
+  for (const auto& [key, name] :
+       {std::pair{0, "F3, key Q"}, {1, "F#3, key 2"}, {7, "C4, key Z"}, {31, "C6, key ["}}) {
+    EXPECT_EQ(Of(Key(key))->text(QAccessible::Name), name);
+  }
   EXPECT_EQ(Of(Key(7))->role(), QAccessible::Button);
   Key(7).setText("Y");  // the name follows the caption
   EXPECT_EQ(Of(Key(7))->text(QAccessible::Name), "C4, key Y");
-}
 
-TEST_F(Accessibility, TheStateFollowsThePress) {
+  // The state follows the press.
   Key(0).setFocus();
-  Press(Qt::Key_Z, kZ);
+  Play("+Z");
   QAccessible::State state = Of(Key(7))->state();
   EXPECT_TRUE(state.checkable && state.checked && state.pressed);
-  Release(Qt::Key_Z, kZ);
+  Play("-Z");
   state = Of(Key(7))->state();
   EXPECT_FALSE(state.checked || state.pressed);
 }

@@ -7,11 +7,15 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <string_view>
 
 #include "app/MainForm.h"
 #include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
+#include "ui/KeyCaptions.h"
 #include "ui/KeyCodes.h"
 #include "ui/MainWindow.h"
 
@@ -30,16 +34,26 @@ inline NativeCodes NativeCodesFor(quint32 pcScanCode, NativeKeys kind = Platform
       return {pcScanCode + 8, 0};
     case NativeKeys::PcScanCode:
       return {pcScanCode, 0};
-    case NativeKeys::MacKeyCode: {
-      // The macOS code the decoder reads as the same key (its own table is tested apart).
-      const std::int16_t vk = VirtualKeyCode({0, false, pcScanCode, 0}, NativeKeys::PcScanCode);
-      for (quint32 mac = 1; mac < 128; ++mac) {
-        if (VirtualKeyCode({0, false, 0, mac}, NativeKeys::MacKeyCode) == vk) return {0, mac};
+    case NativeKeys::MacKeyCode:  // keys that play nothing become A, whose code is 0
+      for (const KeyPosition& k : kKeyPositions) {
+        if (k.pcScanCode == pcScanCode) return {0, k.macKeyCode};
       }
-      return {};  // the A key, whose code is 0
-    }
+      return {};
   }
   return {};
+}
+
+inline constexpr char kUsCaptions[] = "Q2W3E4RZSXDCVGBHNJM,L.;/U8I9O0P[";
+
+// Log lines of messages sent to device 0: Sends("90 35 7F, 90 35 00").
+inline Strings Sends(std::string_view messages) {
+  Strings lines;
+  for (std::size_t at = 0; at < messages.size();) {
+    const std::size_t end = std::min(messages.find(", ", at), messages.size());
+    lines.push_back("send 0: " + std::string(messages.substr(at, end - at)));
+    at = end + 2;
+  }
+  return lines;
 }
 
 class FakeDesktop final : public Desktop {
@@ -84,19 +98,13 @@ class AppTest : public ::testing::Test {
   KeyButton& Key(int i) { return window.key(i); }
   QWidget* Focused() const { return QApplication::focusWidget(); }
 
-  // Real key events, as this platform delivers them, to the widget with the focus. The key
+  // A real key event, as this platform delivers it, to the widget with the focus. The key
   // is named by its PC scan code (set 1) on a US keyboard.
   void SendKey(QEvent::Type type, Qt::Key key, quint32 pcScanCode, bool repeat = false,
                Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const NativeCodes native = NativeCodesFor(pcScanCode);
     QKeyEvent event(type, key, mods, native.scanCode, native.virtualKey, 0, QString(), repeat);
     QApplication::sendEvent(QApplication::focusWidget(), &event);
-  }
-  void Press(Qt::Key key, quint32 scanCode, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    SendKey(QEvent::KeyPress, key, scanCode, false, mods);
-  }
-  void Release(Qt::Key key, quint32 scanCode, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    SendKey(QEvent::KeyRelease, key, scanCode, false, mods);
   }
 
   // Real mouse events on the window at a point: the window system finds the control on
@@ -113,6 +121,48 @@ class AppTest : public ::testing::Test {
     MouseRelease(at, button);
   }
   QPoint Centre(int key) { return Key(key).geometry().center(); }
+
+  // One step of real input. "+Q" "-Q": the computer key that types Q on a US layout pressed,
+  // released ("A" is a key that plays nothing); "~Q" an X11 auto-repeat (release and press
+  // marked as repeats), "=Q" a Windows one. "L+7" "L-7" "L*7" "L@7": the left button pressed,
+  // released, double-clicked on key 7, moved there; R and M the other buttons.
+  void Step(std::string_view step) {
+    if (const auto op = std::string_view("+-~=").find(step[0]); op != std::string_view::npos) {
+      const Qt::Key key = static_cast<Qt::Key>(step[1]);
+      const auto i = std::string_view(kUsCaptions).find(step[1]);
+      const quint32 pc = i == std::string_view::npos ? 0x1E : kKeyPositions.at(i).pcScanCode;
+      if (op == 1 || op == 2) SendKey(QEvent::KeyRelease, key, pc, op == 2);
+      if (op != 1) SendKey(QEvent::KeyPress, key, pc, op >= 2);
+      return;
+    }
+    const Qt::MouseButton button = step[0] == 'L'   ? Qt::LeftButton
+                                   : step[0] == 'R' ? Qt::RightButton
+                                                    : Qt::MiddleButton;
+    const QPoint at = Centre(std::stoi(std::string(step.substr(2))));
+    if (step[1] == '+') MousePress(at, button);
+    if (step[1] == '-') MouseRelease(at, button);
+    if (step[1] == '*') QTest::mouseDClick(Win(), button, {}, at);
+    if (step[1] == '@') QTest::mouseMove(Win(), at);
+  }
+  // Space-separated steps, after each of which every key is drawn pressed exactly while its
+  // note sounds.
+  void Play(std::string_view script) {
+    for (std::size_t at = 0; at < script.size();) {
+      const std::size_t end = std::min(script.find(' ', at), script.size());
+      SCOPED_TRACE(std::string(script.substr(at, end - at)));
+      Step(script.substr(at, end - at));
+      ASSERT_NO_FATAL_FAILURE(ExpectLooksFollowSound());
+      at = end + 1;
+    }
+  }
+  // Which notes sound, from the traffic alone: a note-on starts a note, a note-off ends it.
+  void ExpectLooksFollowSound() {
+    std::array<bool, 128> sounding{};
+    for (const std::uint32_t w : platform.Words()) {
+      if ((w & 0xFF) == 0x90) sounding[(w >> 8) & 0x7F] = ((w >> 16) & 0xFF) != 0;
+    }
+    for (int i = 0; i < 32; ++i) ASSERT_EQ(Key(i).Value() == 1, sounding[53 + i]) << "key " << i;
+  }
 
   RecordingPlatform platform;
   RecordingMessageBox box;

@@ -11,8 +11,6 @@
 namespace tastiva::test {
 namespace {
 
-constexpr quint32 kQ = 0x10, kZ = 0x2C;  // PC scan codes
-
 class Boxes : public AppTest {
  protected:
   // Each box opens for real over the window; inFirstBox runs while the first is open, then
@@ -46,6 +44,15 @@ class Boxes : public AppTest {
     QApplication::sendEvent(QApplication::activeModalWidget()->windowHandle(), &event);
   }
 
+  // The note went out and ended, each refused with a box of its own, one box open at a time,
+  // and no key is left drawn pressed.
+  void ExpectEndedBehindBoxes(int key, const std::string& note, std::size_t boxes) {
+    EXPECT_EQ(Log(), Sends(note + " 7F -> 5, " + note + " 00 -> 5"));
+    EXPECT_EQ(box.boxes.size(), boxes);
+    EXPECT_EQ(deepest, 1) << "a box opened inside another";
+    EXPECT_EQ(Key(key).Value(), 0);
+  }
+
   std::function<void()> inFirstBox;
   int deepest = 0;  // boxes open at once, at most
 
@@ -55,56 +62,43 @@ class Boxes : public AppTest {
 
 TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
   inFirstBox = [] {
-    KeyToBox(QEvent::KeyPress, Qt::Key_Z, kZ);  // pressed and let go on the box: not played
-    KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kZ);
-    KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kQ);
+    KeyToBox(QEvent::KeyPress, Qt::Key_Z, kKeyPositions[7].pcScanCode);  // not played
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kKeyPositions[7].pcScanCode);
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kKeyPositions[0].pcScanCode);
   };
-  Press(Qt::Key_Q, kQ);
+  Step("+Q");
   EXPECT_EQ(box.boxes.size(), 1u);
   EXPECT_EQ(Key(0).Value(), 1) << "its release is handled after the box";
   Settle();
-  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
-  EXPECT_EQ(box.boxes.size(), 2u);
-  EXPECT_EQ(deepest, 1) << "a box opened inside another";
-  EXPECT_EQ(Key(0).Value(), 0);
+  ExpectEndedBehindBoxes(0, "90 35", 2);
 
   // Still held when the box closes: its own release ends it, once.
   platform.ClearLog();
-  Press(Qt::Key_Q, kQ);
+  Step("+Q");
   Settle();
   EXPECT_EQ(Key(0).Value(), 1);
-  Release(Qt::Key_Q, kQ);
+  Step("-Q");
   Settle();
-  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
-  EXPECT_EQ(box.boxes.size(), 4u);
-  EXPECT_EQ(deepest, 1);
-  EXPECT_EQ(Key(0).Value(), 0);
+  ExpectEndedBehindBoxes(0, "90 35", 4);
 }
 
-TEST_F(Boxes, AMouseButtonLetGoWhileTheBoxIsOpenReleasesTheKeyOnceItHasClosed) {
+TEST_F(Boxes, AMouseButtonOrAnotherProgramTakingTheKeyboardEndsTheNoteOnceTheBoxHasClosed) {
   inFirstBox = [this] { MouseRelease(Centre(5)); };
-  MousePress(Centre(5));
+  Step("L+5");
   Settle();
-  EXPECT_EQ(Log(), (Strings{"send 0: 90 3A 7F -> 5", "send 0: 90 3A 00 -> 5"}));
-  EXPECT_EQ(box.boxes.size(), 2u);
-  EXPECT_EQ(deepest, 1);
-  EXPECT_EQ(Key(5).Value(), 0);
-
+  ExpectEndedBehindBoxes(5, "90 3A", 2);
   // The next click plays the key under the pointer.
   platform.refuseSend = 0;
   platform.ClearLog();
-  Click(Centre(9));
-  EXPECT_EQ(Log(), (Strings{"send 0: 90 3E 7F", "send 0: 90 3E 00"}));
-}
+  Play("L+9 L-9");
+  EXPECT_EQ(Log(), Sends("90 3E 7F, 90 3E 00"));
 
-TEST_F(Boxes, LeavingForAnotherProgramWhileABoxIsOpenReleasesTheHeldKeysAfterIt) {
   inFirstBox = [] { QApplication::setActiveWindow(nullptr); };
-  Press(Qt::Key_Q, kQ);
+  platform.refuseSend = 5;
+  platform.ClearLog();
+  Step("+Q");
   Settle();
-  EXPECT_EQ(Log(), (Strings{"send 0: 90 35 7F -> 5", "send 0: 90 35 00 -> 5"}));
-  EXPECT_EQ(box.boxes.size(), 2u);
-  EXPECT_EQ(deepest, 1);
-  EXPECT_EQ(Key(0).Value(), 0);
+  ExpectEndedBehindBoxes(0, "90 35", 4);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The two lists under real clicks: every choice acts, the entry already selected included;
-// Ctrl never clears a selection; long device names leave both rows in view.
+// The two lists: every choice acts, the entry already selected included, and a device switch
+// carries the instrument over; Ctrl never clears a selection; long device names leave both
+// rows in view; the keys take the focus back.
 #include <QScrollBar>
 
 #include "tests/app/AppFixture.h"
@@ -11,6 +12,22 @@ using Lists = AppTest;
 
 QPoint EntryCentre(MainWindow& window, ListBox& list, int row) {
   return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
+}
+
+TEST_F(Lists, EverySelectionActsAndADeviceSwitchCarriesTheInstrumentOver) {
+  Start();
+  window.List1().SetListIndex(-1);  // nothing selected: nothing changes
+  EXPECT_TRUE(Log().empty());
+  EXPECT_NE(midiOut.hMidiOut(), 0u);
+  EXPECT_THROW(window.List1().SetListIndex(5), RuntimeError);  // no such position
+  for (ListBox* list :
+       {&window.lst_sound_list(), &window.lst_sound_list(), &window.List1(), &window.List1()}) {
+    list->SetListIndex(list == &window.List1() ? 1 : 40);
+  }
+  EXPECT_EQ(Log(),
+            (Strings{"send 0: B0 00 00", "send 0: C0 28 00", "send 0: B0 00 00", "send 0: C0 28 00",
+                     "close 0", "open 1", "send 1: B0 00 00", "send 1: C0 28 00", "close 1",
+                     "open 1", "send 1: B0 00 00", "send 1: C0 28 00"}));
 }
 
 TEST_F(Lists, ChoosingTheSelectedEntryAgainActsAgainAndCtrlKeepsTheSelection) {
@@ -52,6 +69,27 @@ TEST_F(Lists, ALongDeviceNameLeavesTheSecondRowInViewAndClickable) {
   EXPECT_TRUE(devices.viewport()->rect().contains(row2.center())) << "row 2 out of view";
   Click(EntryCentre(window, devices, 1));
   EXPECT_EQ(Log(), (Strings{"close 0", "open 1", "send 1: B0 00 00", "send 1: C0 00 00"}));
+}
+
+TEST_F(Lists, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
+  Start();
+  // The keystroke still reaches the list.
+  window.lst_sound_list().setFocus();
+  QTest::keyClick(&window.lst_sound_list(), Qt::Key_Down);
+  EXPECT_EQ(Log(), (Strings{"send 0: B0 00 00", "send 0: C0 01 00"}));
+  EXPECT_EQ(Focused(), &Key(0));
+
+  for (ListBox* list : {&window.List1(), &window.lst_sound_list()}) {
+    SCOPED_TRACE(list->objectName().toStdString());
+    list->setFocus();
+    ASSERT_EQ(Focused(), list);
+    QTest::keyClick(list, Qt::Key_A);
+    EXPECT_EQ(Focused(), &Key(0));
+    list->setFocus();
+    const QPoint inside = list->viewport()->mapTo(&window, list->viewport()->rect().center());
+    QTest::mouseClick(Win(), Qt::RightButton, {}, inside);
+    EXPECT_EQ(Focused(), &Key(0));
+  }
 }
 
 }  // namespace
