@@ -29,6 +29,13 @@ double Contrast(QRgb a, QRgb b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+template <typename F>
+void ForEachPixel(const QImage& image, const QRect& box, F&& f) {
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) f(image.pixel(x, y) | 0xFF000000);
+  }
+}
+
 // Text in a box of the picture: its ground is the most frequent colour, its ink the pixel
 // farthest from that.
 struct Text {
@@ -39,9 +46,7 @@ struct Text {
 
 Text ReadText(const QImage& image, const QRect& box) {
   std::map<QRgb, int> counts;
-  for (int y = box.top(); y <= box.bottom(); ++y) {
-    for (int x = box.left(); x <= box.right(); ++x) ++counts[image.pixel(x, y) | 0xFF000000];
-  }
+  ForEachPixel(image, box, [&](QRgb c) { ++counts[c]; });
   Text text;
   int most = 0;
   for (const auto& [colour, n] : counts) {
@@ -57,29 +62,22 @@ Text ReadText(const QImage& image, const QRect& box) {
 
 double MeanLuminance(const QImage& image, const QRect& box) {
   double sum = 0;
-  for (int y = box.top(); y <= box.bottom(); ++y) {
-    for (int x = box.left(); x <= box.right(); ++x) sum += Luminance(image.pixel(x, y));
-  }
+  ForEachPixel(image, box, [&](QRgb c) { sum += Luminance(c); });
   return sum / (box.width() * box.height());
 }
 
 // Pixels of the hand's skin: warm and light.
 int SkinPixels(const QImage& image, const QRect& box) {
   int n = 0;
-  for (int y = box.top(); y <= box.bottom(); ++y) {
-    for (int x = box.left(); x <= box.right(); ++x) {
-      const QRgb c = image.pixel(x, y);
-      if (qRed(c) > 200 && qRed(c) - qBlue(c) > 40) ++n;
-    }
-  }
+  ForEachPixel(image, box, [&](QRgb c) { n += qRed(c) > 200 && qRed(c) - qBlue(c) > 40; });
   return n;
 }
 
 QPalette Dark() {
   QPalette p(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
-  p.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
-  p.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xE0));
-  p.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+  for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+    p.setColor(role, QColor(0xE0, 0xE0, 0xE0));
+  }
   p.setColor(QPalette::Highlight, QColor(0x2A, 0x82, 0xDA));
   p.setColor(QPalette::HighlightedText, QColor(0x10, 0x10, 0x10));
   return p;
@@ -94,19 +92,11 @@ QPalette HighContrast() {
   return p;
 }
 
-// Paints every button bevel in its own light grey whatever the palette, as the Windows Vista
-// style does with the system's theme.
+// Paints every button panel in its own light grey whatever the palette, as the Windows Vista
+// style does with the system's theme. Bevels drawn as controls end up here too.
 class ThemedBevels final : public QProxyStyle {
  public:
   ThemedBevels() : QProxyStyle("Windows") {}
-  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                   const QWidget* widget) const override {
-    if (element == CE_PushButtonBevel) {
-      painter->fillRect(option->rect, QColor(240, 240, 240));
-    } else {
-      QProxyStyle::drawControl(element, option, painter, widget);
-    }
-  }
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
     if (element == PE_PanelButtonCommand || element == PE_PanelButtonBevel) {

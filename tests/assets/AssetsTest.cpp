@@ -73,15 +73,13 @@ QRect OpaqueBounds(const QString& path, int n) {
   return bounds;
 }
 
-TEST(MainIcon, KeysAboutFortyThreeByTwentyFourCentred) {
+TEST(IconPictures, MainIconKeysCentredKeyPictureHandInTheSeventeenLeftColumns) {
   const QRect keys = OpaqueBounds(":/MainIcon.ico", 48);
   EXPECT_NEAR(keys.width(), 43, 1);
   EXPECT_NEAR(keys.height(), 24, 1);
   EXPECT_LE(std::abs(keys.top() - (47 - keys.bottom())), 1) << "vertically centred";
   EXPECT_LE(std::abs(keys.left() - (47 - keys.right())), 1) << "horizontally centred";
-}
 
-TEST(KeyPicture, HandFillsTheSeventeenLeftColumnsOnly) {
   const QRect hand = OpaqueBounds(":/KeyPicture.ico", 32);
   EXPECT_EQ(hand.left(), 0);
   EXPECT_EQ(hand.right(), 16);  // columns 17 to 31 transparent
