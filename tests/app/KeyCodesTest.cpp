@@ -1,4 +1,6 @@
-// Physical keys of a US layout become the note map's codes on every platform.
+// Physical keys of a US layout become the note map's codes on every platform, and a key's
+// caption comes from what the user's layout types on it. The layouts of each window system
+// are read in the end-to-end tests (tests/e2e/captions_test.sh, wayland_test.sh).
 #include <gtest/gtest.h>
 
 #include <Qt>
@@ -54,6 +56,20 @@ TEST(KeyCodes, LayoutsShiftAndKeypadDoNotMoveTheKeys) {
   EXPECT_EQ(VirtualKeyCode({Qt::Key_Up, false, 0x148, 0}, NativeKeys::PcScanCode), 0);
   // macOS: the A key's native code is 0.
   EXPECT_EQ(VirtualKeyCode({Qt::Key_A, false, 0, 0}, NativeKeys::MacKeyCode), 'A');
+}
+
+TEST(KeyCaptions, LettersInCapitalsOtherSymbolsAsTypedUsWhereNothingPrints) {
+  EXPECT_EQ(Caption({"q", "Q"}, "Q"), "Q");
+  EXPECT_EQ(Caption({"ö", "Ö"}, ";"), "Ö");
+  EXPECT_EQ(Caption({"i", "İ"}, "I"), "İ");  // Turkish: the capital Shift gives
+  EXPECT_EQ(Caption({"é", "2"}, "2"), "é");  // AZERTY: a letter over a digit
+  EXPECT_EQ(Caption({"ß", ""}, "-"), "ß");   // no capital of its own
+  EXPECT_EQ(Caption({"a", ""}, "Q"), "A");   // a key with one level
+  EXPECT_EQ(Caption({",", "<"}, ","), ",");
+  EXPECT_EQ(Caption({"^", "¨"}, "["), "^");
+  EXPECT_EQ(Caption({"", "Q"}, "Q"), "Q");
+  EXPECT_EQ(Caption({"\r", ""}, "["), "[");
+  EXPECT_EQ(Caption({" ", ""}, "["), "[");
 }
 
 }  // namespace
