@@ -68,7 +68,8 @@ DeviceResult BuiltinSynth::Open() {
 
 DeviceResult BuiltinSynth::Close() {
   if (!open_) return MMSYSERR_INVALHANDLE;
-  // No audio thread may run while closed; the engine and its SoundFont stay for the next open.
+  // The audio thread lets go of the synthesizer at once; the engine and its SoundFont stay
+  // for the next open.
   audio_->Stop();
   engine_->Silence();
   open_ = false;

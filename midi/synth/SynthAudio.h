@@ -26,11 +26,6 @@ class SynthAudio {
   // True once a driver plays the synthesizer; false if none works or none answered within
   // seconds (a hung JACK server).
   bool Finish();
-  bool Start(fluid_settings_t* settings, fluid_synth_t* synth,
-             const std::vector<std::string>& drivers) {
-    Begin(settings, synth, drivers);
-    return Finish();
-  }
   // Ends the driver's use of the synthesizer at once. The driver itself stays a moment,
   // silent, for an open that follows at once (start-up closes and opens again), then goes.
   void Stop();
