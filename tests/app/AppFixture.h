@@ -43,6 +43,7 @@ inline NativeCodes NativeCodesFor(quint32 pcScanCode, NativeKeys kind = Platform
   return {};
 }
 
+// The keys' captions on a US layout, by key index.
 inline constexpr char kUsCaptions[] = "Q2W3E4RZSXDCVGBHNJM,L.;/U8I9O0P[";
 
 // Log lines of messages sent to device 0: Sends("90 35 7F, 90 35 00").
@@ -155,7 +156,8 @@ class AppTest : public ::testing::Test {
       at = end + 1;
     }
   }
-  // Which notes sound, from the traffic alone: a note-on starts a note, a note-off ends it.
+  // Every key is drawn pressed exactly while its note sounds, as the traffic alone tells: a
+  // note-on starts a note, a note-off ends it.
   void ExpectLooksFollowSound() {
     std::array<bool, 128> sounding{};
     for (const std::uint32_t w : platform.Words()) {
