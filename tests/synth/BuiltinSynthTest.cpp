@@ -70,9 +70,7 @@ TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
   EXPECT_LT(Rms(Left(synth->RenderOffline(kRate / 5), 0.0, 0.2)), 1e-4);
   EXPECT_GT(Rms(Left(Play(*synth, 0, 60), 0.5, 1.0)), 1e-3);
 
-  auto options = BuiltinSynth::DefaultOptions();
-  options.audioDrivers = {"nonexistent-driver"};
-  BuiltinSynth silent(options);
+  BuiltinSynth silent({{test::TestSoundFont()}, {"nonexistent-driver"}, kRate});
   const DeviceResult noAudio = silent.Open();
   EXPECT_EQ(noAudio.code, MMSYSERR_NODRIVER);
   EXPECT_EQ(noAudio.detail,
