@@ -11,6 +11,8 @@ bool DirectSynth::Open(const std::string& name, const std::string& soundFont,
   settings_ = new_fluid_settings();
   fluid_settings_setnum(settings_, "synth.sample-rate", 48000);
   fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+  fluid_settings_setint(settings_, "synth.polyphony", 128);
+  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
   fluid_settings_setstr(settings_, "audio.driver", "jack");
   fluid_settings_setint(settings_, "audio.jack.autoconnect", 0);
   fluid_settings_setstr(settings_, "audio.jack.id", name.c_str());

@@ -53,6 +53,8 @@ int FluidSynthIdle(const char* name, const char* soundFont) {
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.sample-rate", 48000);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
+  fluid_settings_setint(settings, "synth.polyphony", 128);
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setstr(settings, "audio.driver", "jack");
   fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
   fluid_settings_setstr(settings, "audio.jack.id", name);
