@@ -1,27 +1,45 @@
 #!/usr/bin/env bash
-# Cross-builds the MIDI library and its tests for 64-bit Windows with MinGW-w64 and runs them
-# under Wine, the winmm tests against Wine's real winmm. Qt is not built for Windows here.
+# Builds the program and its tests for 64-bit Windows with MinGW-w64 against Qt for Windows
+# (built once into a cache by build-qt-windows.sh), and runs every test of that build under
+# Wine on a private X server: unit and Qt tests, the zip and the installer made and taken
+# apart, the program end to end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+source scripts/lib/servers.sh
 
-for tool in x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-g++-posix wine wineserver; do
-  command -v "$tool" >/dev/null || { echo "test-windows: $tool not found" >&2; exit 1; }
-done
+phase() { echo "test-windows: $1 took $((SECONDS - phase_start)) s"; phase_start=$SECONDS; }
+phase_start=$SECONDS
+TASTIVA_QT_WINDOWS=$(./scripts/build-qt-windows.sh)
+export TASTIVA_QT_WINDOWS
+phase "Qt for Windows"
 
 build="$PWD/build-windows"
-cmake -S . -B "$build" -G Ninja --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_PROJECT_TOP_LEVEL_INCLUDES="$PWD/cmake/googletest-from-source.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASTIVA_MIDI_ONLY=ON -DTASTIVA_WERROR=ON >/dev/null
-timeout 900 cmake --build "$build" -j2
+# A tree from before the whole program was built for Windows has another toolchain.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^QT_HOST_PATH:' "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
+cmake --preset windows >/dev/null
+timeout 1800 nice -n 10 cmake --build --preset windows
+phase "build"
 
-# A prefix of its own, quiet, and never asking to install Mono or Gecko.
-export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
+servers_init windows
+stop_wine() {
+  timeout 10 wineserver -k 2>/dev/null || true
+  timeout 10 wineserver -w 2>/dev/null || true
+  servers_cleanup
+}
+trap stop_wine EXIT
+start_xvfb
+# The tree's own prefix; its tests copy it rather than make one each.
+export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  timeout 180 wine cmd /c exit </dev/null >/dev/null 2>&1
+  timeout 30 wineserver -w # its registry written out whole before anything copies it
+fi
 # One server for the whole run: otherwise every test program waits for it to start and stop.
 timeout 30 wineserver -p
-# The first start creates the prefix; done here so that no test's timeout pays for it.
-timeout 180 wine cmd /c exit </dev/null >/dev/null 2>&1
-cd "$build"
-timeout 300 ctest --output-on-failure -j2 --timeout 60
+timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1
+phase "Wine prefix"
+timeout 900 ctest --preset windows "$@"
+phase "tests"
