@@ -18,6 +18,8 @@ wine_init() {
   if [ -f "$2/system.reg" ]; then
     cp -al "$2" "$WINEPREFIX"
     rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/* # nothing left by the template's own runs
+  else
+    mkdir "$WINEPREFIX"
   fi
   timeout 30 wineserver -p
   timeout 180 wine cmd /c exit </dev/null >/dev/null 2>&1 || fail "Wine did not start"
