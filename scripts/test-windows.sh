@@ -19,7 +19,7 @@ build="$PWD/build-windows"
 if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^QT_HOST_PATH:' "$build/CMakeCache.txt"; then
   rm -rf "$build"
 fi
-cmake --preset windows >/dev/null
+cmake --preset windows --no-warn-unused-cli >/dev/null
 timeout 1800 nice -n 10 cmake --build --preset windows
 phase "build"
 
