@@ -4,6 +4,9 @@
 #include "midi/winmm/WinmmPlatform.h"
 #else
 #include "midi/devices/DesktopPlatform.h"
+#ifdef TASTIVA_SYNTH_MODULE
+#include "midi/devices/ModuleDevice.h"
+#endif
 #include "midi/ports/SystemPorts.h"
 #include "midi/synth/BuiltinSynth.h"
 #endif
@@ -14,9 +17,16 @@ std::unique_ptr<MidiPlatform> CreateMidiPlatform() {
 #ifdef _WIN32
   return std::make_unique<WinmmPlatform>();
 #else
+#ifdef TASTIVA_SYNTH_MODULE
+  auto synth = std::make_shared<ModuleDevice>(ModuleDevice::Spec{
+      BuiltinSynth::kName, MOD_SWSYNTH, ModuleDevice::BesideProgram(TASTIVA_SYNTH_MODULE),
+      "TastivaCreateBuiltinSynth"});
+#else
+  auto synth = std::make_shared<BuiltinSynth>();
+#endif
   std::vector<std::unique_ptr<PortDirectory> > directories;
-  directories.push_back(std::make_unique<FixedDevices>(
-      std::vector<std::shared_ptr<MidiDevice> >{std::make_shared<BuiltinSynth>()}));
+  directories.push_back(
+      std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice> >{synth}));
   directories.push_back(std::make_unique<SystemPorts>());
   return std::make_unique<DesktopPlatform>(std::move(directories));
 #endif

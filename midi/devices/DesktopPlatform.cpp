@@ -15,6 +15,11 @@ void DesktopPlatform::ListDevicesOnce() {
 }
 
 std::uint32_t DesktopPlatform::midiOutGetNumDevs() {
+  // Opening a device follows the first listing: what both wait for (a JACK server, a
+  // SoundFont) starts at once, side by side.
+  if (!listed_) {
+    for (const auto& directory : directories_) directory->Prepare();
+  }
   // Listed afresh on every count, as winmm does; handles already open keep their device.
   devices_.clear();
   for (const auto& directory : directories_) {

@@ -31,6 +31,8 @@ class MidiDevice {
   virtual DeviceResult Close() = 0;
   // A short message word: status in bits 0-7, data1 in 8-15, data2 in 16-23.
   virtual DeviceResult Send(std::uint32_t message) = 0;
+  // Starts in the background what the first Open waits for, showing and sounding nothing.
+  virtual void Prepare() {}
 };
 
 // A source of output devices: the system's ports, listed afresh on request, or a fixed set.
@@ -39,6 +41,8 @@ class PortDirectory {
   virtual ~PortDirectory() = default;
   // Devices present now, in a stable order.
   virtual std::vector<std::shared_ptr<MidiDevice>> ListPorts() = 0;
+  // Starts in the background what the next listing and its devices' opening wait for.
+  virtual void Prepare() {}
 };
 
 // Devices that are always there, such as a built-in synthesizer.
@@ -47,6 +51,9 @@ class FixedDevices final : public PortDirectory {
   explicit FixedDevices(std::vector<std::shared_ptr<MidiDevice>> devices)
       : devices_(std::move(devices)) {}
   std::vector<std::shared_ptr<MidiDevice>> ListPorts() override { return devices_; }
+  void Prepare() override {
+    for (const auto& device : devices_) device->Prepare();
+  }
 
  private:
   std::vector<std::shared_ptr<MidiDevice>> devices_;

@@ -17,22 +17,28 @@ JackSystem::~JackSystem() {
   }
 }
 
+void JackSystem::Begin() {
+  if (watch_ || pending_ || worker_.Stuck()) return;
+  pending_ = std::make_shared<Pending>();
+  // Kept when the wait ends first: the next call takes what the request gave.
+  worker_.Post([pending = pending_, name = clientName_ + "-watch"] {
+    auto watch = JackWatch::Open(name);
+    std::lock_guard lock(pending->mutex);
+    pending->watch = std::move(watch);
+    pending->done = true;
+  });
+}
+
 JackSystem::State JackSystem::Connect() {
   if (watch_ && !watch_->Alive()) Bury(std::move(watch_));
   if (watch_) return State::kConnected;
   if (!pending_) {
     if (worker_.Stuck()) return State::kNotResponding;
-    pending_ = std::make_shared<Pending>();
-    // Kept when the wait ends first: the next call takes what the request gave.
-    worker_.Run(
-        [pending = pending_, name = clientName_ + "-watch"] {
-          auto watch = JackWatch::Open(name);
-          std::lock_guard lock(pending->mutex);
-          pending->watch = std::move(watch);
-          pending->done = true;
-        },
-        kRequestTimeout);
+    Begin();
   }
+  // Requests run in order: once this empty one ran, the watch's had its answer. A server that
+  // did not answer an earlier wait is not waited for again.
+  if (!worker_.Stuck()) worker_.Run([] {}, kRequestTimeout);
   {
     std::lock_guard lock(pending_->mutex);
     if (!pending_->done) return State::kNotResponding;

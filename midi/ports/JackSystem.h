@@ -32,6 +32,8 @@ class JackSystem {
   // Connects the watch, and again when the server went away since: a new server needs new
   // clients.
   State Connect();
+  // Starts connecting the watch without waiting; the next Connect waits for it.
+  void Begin();
   // Only while connected.
   const std::shared_ptr<JackWatch>& watch() const { return watch_; }
   // The full names of the MIDI input ports, sorted: JACK lists in registration order, which

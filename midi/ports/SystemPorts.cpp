@@ -31,6 +31,12 @@ SystemPorts::SystemPorts(std::string clientName) : clientName_(std::move(clientN
 
 SystemPorts::~SystemPorts() = default;
 
+void SystemPorts::Prepare() {
+#if defined(__linux__)
+  jack_->Begin();
+#endif
+}
+
 std::vector<std::shared_ptr<MidiDevice>> SystemPorts::ListPorts() {
   try {
     // Each port's full name, and how to make its device once its name is known.

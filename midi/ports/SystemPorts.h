@@ -20,6 +20,8 @@ class SystemPorts final : public PortDirectory {
   ~SystemPorts() override;
 
   std::vector<std::shared_ptr<MidiDevice>> ListPorts() override;
+  // Starts joining JACK, which answers slowly.
+  void Prepare() override;
 
  private:
   std::string clientName_;

@@ -34,16 +34,32 @@ BuiltinSynth::BuiltinSynth(Options options)
 BuiltinSynth::~BuiltinSynth() = default;
 
 std::string BuiltinSynth::Name() const {
-  return "Built-in Synthesizer";
+  return kName;
 }
 
 std::uint16_t BuiltinSynth::Technology() const {
   return MOD_SWSYNTH;
 }
 
-DeviceResult BuiltinSynth::Open() {
+void BuiltinSynth::Prepare() {
+  if (open_ || prepared_.valid()) return;
   try {
-    if (open_) return MMSYSERR_ALLOCATED;
+    prepared_ = std::async(std::launch::async, [this] { return Start(); });
+  } catch (...) {
+    // No thread: Open does it all.
+  }
+}
+
+DeviceResult BuiltinSynth::Open() {
+  if (open_) return MMSYSERR_ALLOCATED;
+  // What Prepare started counts once; a failure is met again by the next Open.
+  DeviceResult started = prepared_.valid() ? prepared_.get() : Start();
+  open_ = started.code == MMSYSERR_NOERROR;
+  return started;
+}
+
+DeviceResult BuiltinSynth::Start() {
+  try {
     const DeviceResult created = engine_->Create(options_.sampleRate);
     if (created.code != MMSYSERR_NOERROR) return created;
     const bool audio = !options_.audioDrivers.empty();
@@ -57,7 +73,6 @@ DeviceResult BuiltinSynth::Open() {
       return loaded;
     }
     if (audio && !playing) return {MMSYSERR_NODRIVER, NoAudioText()};
-    open_ = true;
     return MMSYSERR_NOERROR;
   } catch (const std::bad_alloc&) {
     return MMSYSERR_NOMEM;

@@ -5,6 +5,9 @@
 
 #include "midi/MidiResults.h"
 #include "midi/devices/DesktopPlatform.h"
+#ifdef TASTIVA_TEST_SYNTH_MODULE
+#include "midi/devices/ModuleDevice.h"
+#endif
 
 namespace tastiva {
 namespace {
@@ -20,7 +23,9 @@ class FakeDevice final : public MidiDevice {
     sent.push_back(message);
     return 0;
   }
+  void Prepare() override { ++prepared; }
 
+  int prepared = 0;
   MidiResult openResult = 0;
   std::string detail;
   std::vector<std::uint32_t> sent;
@@ -68,7 +73,11 @@ class Desktop : public ::testing::Test {
 };
 
 TEST_F(Desktop, SynthIsDeviceZeroAndThereIsNoMapper) {
+  EXPECT_EQ(synth->prepared, 0);
   EXPECT_EQ(platform.midiOutGetNumDevs(), 2u);
+  // What opening waits for starts with the first listing, once.
+  EXPECT_EQ(platform.midiOutGetNumDevs(), 2u);
+  EXPECT_EQ(synth->prepared, 1);
   MidiOutCaps caps;
   EXPECT_EQ(platform.midiOutGetDevCapsA(MIDI_MAPPER, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(platform.midiOutGetDevCapsA(2, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
@@ -129,6 +138,37 @@ TEST_F(Desktop, RefusalsCarryTheDevicesOwnWordsCutToTheBuffer) {
   EXPECT_EQ(std::string(small), "There i");
   for (MidiResult code = 0; code < 80; ++code) EXPECT_LT(MidiResultText(code).size(), 128u);
 }
+
+#ifdef TASTIVA_TEST_SYNTH_MODULE
+TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayingWhy) {
+  const auto spec = [](std::string path, std::string factory) {
+    return ModuleDevice::Spec{"Built-in Synthesizer", MOD_SWSYNTH, std::move(path),
+                              std::move(factory)};
+  };
+  ModuleDevice missing(spec("/nonexistent/libtastiva-synth.so", "TastivaCreateBuiltinSynth"));
+  EXPECT_EQ(missing.Name(), "Built-in Synthesizer");
+  EXPECT_EQ(missing.Technology(), MOD_SWSYNTH);
+  EXPECT_EQ(missing.Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
+  missing.Prepare();
+  const DeviceResult refused = missing.Open();
+  EXPECT_EQ(refused.code, MMSYSERR_NODRIVER);
+  EXPECT_EQ(refused.detail.rfind("The Built-in Synthesizer is not installed properly: ", 0), 0u);
+  EXPECT_NE(refused.detail.find("/nonexistent/libtastiva-synth.so"), std::string::npos);
+  EXPECT_EQ(missing.Close().code, MMSYSERR_INVALHANDLE);
+
+  ModuleDevice wrong(spec(TASTIVA_TEST_SYNTH_MODULE, "NoSuchFactory"));
+  EXPECT_NE(wrong.Open().detail.find("NoSuchFactory"), std::string::npos);
+
+  // The real one opens as the synthesizer does: here, with no audio system, it says so.
+  ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth"));
+  synth.Prepare();
+  const DeviceResult opened = synth.Open();
+  if (opened.code != MMSYSERR_NOERROR) {
+    EXPECT_EQ(opened.detail,
+              "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tastiva

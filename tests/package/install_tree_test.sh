@@ -18,6 +18,10 @@ timeout 60 cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" 2>&1
   fail "cmake --install: $(cat "$tmp/install.log")"
 share=$tmp/usr/share
 [ -x "$tmp/usr/bin/tastiva" ] || fail "no bin/tastiva"
+# The program loads the synthesizer from beside its own folder.
+module=$tmp/usr/lib/tastiva/libtastiva-synth.so
+[ -f "$module" ] || fail "no $module"
+! ldd "$module" | grep "not found" || fail "$module lacks libraries"
 
 entries=("$share"/applications/*.desktop)
 [ ${#entries[@]} -eq 1 ] && [ -f "${entries[0]}" ] || fail "not one desktop entry: ${entries[*]}"

@@ -70,11 +70,23 @@ TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
   EXPECT_LT(Rms(Left(synth->RenderOffline(kRate / 5), 0.0, 0.2)), 1e-4);
   EXPECT_GT(Rms(Left(Play(*synth, 0, 60), 0.5, 1.0)), 1e-3);
 
-  BuiltinSynth silent({{test::TestSoundFont()}, {"nonexistent-driver"}, kRate});
-  const DeviceResult noAudio = silent.Open();
-  EXPECT_EQ(noAudio.code, MMSYSERR_NODRIVER);
-  EXPECT_EQ(noAudio.detail,
-            "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
+  // Prepared in the background or not, an open answers alike, and a refusal is met again.
+  for (const bool prepared : {false, true}) {
+    BuiltinSynth silent({{test::TestSoundFont()}, {"nonexistent-driver"}, kRate});
+    if (prepared) silent.Prepare();
+    EXPECT_EQ(silent.Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const DeviceResult noAudio = silent.Open();
+      EXPECT_EQ(noAudio.code, MMSYSERR_NODRIVER);
+      EXPECT_EQ(
+          noAudio.detail,
+          "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
+    }
+  }
+  auto prepared = OfflineSynth();
+  prepared->Prepare();
+  ASSERT_EQ(prepared->Open().code, MMSYSERR_NOERROR);
+  EXPECT_GT(Rms(Left(Play(*prepared, 0, 60), 0.5, 1.0)), 1e-3);
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <future>
+#include <memory>
+#include <string>
+
+#include "midi/devices/MidiDevice.h"
+
+namespace tastiva {
+
+// A device whose code lives in a module of its own, loaded only when it is first prepared or
+// opened: the libraries it needs (FluidSynth and its tree) then cost the program's start
+// nothing, and a missing module only makes its device refuse to open.
+class ModuleDevice final : public MidiDevice {
+ public:
+  struct Spec {
+    std::string name;  // shown before the module is loaded
+    std::uint16_t technology = 0;
+    std::string path;     // of the module
+    std::string factory;  // its function, extern "C" MidiDevice* (), which makes the device
+  };
+
+  explicit ModuleDevice(Spec spec);
+  ~ModuleDevice() override;
+
+  // The module file named relative to the running program's own folder.
+  static std::string BesideProgram(const std::string& relative);
+
+  std::string Name() const override { return spec_.name; }
+  std::uint16_t Technology() const override { return spec_.technology; }
+  DeviceResult Open() override;
+  DeviceResult Close() override;
+  DeviceResult Send(std::uint32_t message) override;
+  // Loads the module in the background and prepares its device there.
+  void Prepare() override;
+
+ private:
+  struct Loaded {
+    std::unique_ptr<MidiDevice> device;
+    std::string error;  // why there is none
+  };
+  Loaded Load() const;
+  // Waits for the loading Prepare started, or loads now.
+  MidiDevice* Device();
+
+  Spec spec_;
+  std::future<Loaded> loading_;
+  std::unique_ptr<MidiDevice> device_;
+  std::string error_;
+};
+
+}  // namespace tastiva
