@@ -7,6 +7,7 @@
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/AutoRepeat.h"
+#include "ui/FontWarmup.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 #include "ui/WindowSystem.h"
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
   using namespace tastiva;
   PrepareEnvironment();
   RequireDisplay();
+  // Another copy running: Form_Load ends this one at once, with nothing started.
+  QtDesktop desktop;
+  if (!desktop.PrevInstance()) WarmUpFonts();
+
   auto guard = std::make_unique<WindowSystemGuard>();
   Application app(argc, argv);
   guard.reset();
@@ -25,7 +30,6 @@ int main(int argc, char** argv) {
   UseDetectableAutoRepeat();
 
   QtMessageBox messageBox;
-  QtDesktop desktop;
   const auto platform = CreateMidiPlatform();
   MIDI_OUT midiOut(*platform, messageBox);
   MIDI_CMD midiCmd(midiOut);

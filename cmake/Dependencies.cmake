@@ -26,6 +26,7 @@ if(TASTIVA_DESKTOP_BACKENDS)
     pkg_check_modules(XCB_XKB REQUIRED IMPORTED_TARGET GLOBAL xcb xcb-xkb)
     pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET GLOBAL xkbcommon xkbcommon-x11)
     pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET GLOBAL wayland-client)
+    pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET GLOBAL fontconfig)
   endif()
 endif()
 

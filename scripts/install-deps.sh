@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   # libraries
   qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev libx11-dev libxcb-xkb-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev
-  libasound2-dev libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev
+  libasound2-dev libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev libfontconfig-dev
   # sound out of the box
   timgm6mb-soundfont fonts-liberation
   # the other SoundFonts the synthesizer is tested and measured with (FluidR3: 120 MB to

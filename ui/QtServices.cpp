@@ -21,19 +21,24 @@ void QtMessageBox::MsgBox(const std::string& prompt, int style, const std::strin
 QtDesktop::QtDesktop(std::string lockName) : lock_(std::move(lockName)) {}
 
 bool QtDesktop::PrevInstance() {
+  if (another_) return *another_;
   // Held for the life of the process and given back by the system when it ends.
   switch (lock_.Take()) {
     case InstanceLock::Result::Taken:
-      return false;
+      another_ = false;
+      break;
     case InstanceLock::Result::Refused:
-      return true;
+      another_ = true;
+      break;
     case InstanceLock::Result::Unavailable:
+      // Better two copies than none: starting is what the user asked for.
+      std::fprintf(stderr, "Tastiva: %s; starting without the one-copy check\n",
+                   lock_.Why().c_str());
+      std::fflush(stderr);
+      another_ = false;
       break;
   }
-  // Better two copies than none: starting is what the user asked for.
-  std::fprintf(stderr, "Tastiva: %s; starting without the one-copy check\n", lock_.Why().c_str());
-  std::fflush(stderr);
-  return false;
+  return *another_;
 }
 
 int QtDesktop::Day() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <optional>
 #include <string>
 
 #include "base/Desktop.h"
@@ -28,6 +29,7 @@ class QtDesktop final : public Desktop {
 
  private:
   InstanceLock lock_;
+  std::optional<bool> another_;  // asked once; the answer holds for the life of the process
 };
 
 // The application object: an exception that no handler catches, in start-up or in any
