@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "midi/MidiResults.h"
 #include "midi/synth/BuiltinSynth.h"
@@ -16,33 +14,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::kRate;
 
-// What the process writes to stderr while it lives.
-class StderrCapture {
- public:
-  StderrCapture() : file_(std::tmpfile()), saved_(dup(2)) {
-    std::fflush(stderr);
-    dup2(fileno(file_), 2);
-  }
-  std::string Text() {
-    std::fflush(stderr);
-    dup2(saved_, 2);
-    close(saved_);
-    std::string text(static_cast<std::size_t>(std::ftell(file_)), '\0');
-    std::rewind(file_);
-    text.resize(std::fread(text.data(), 1, text.size(), file_));
-    std::fclose(file_);
-    return text;
-  }
-
- private:
-  std::FILE* file_;
-  int saved_;
-};
-
 // Opens an offline synthesizer that searches places; what the user is told, and stderr.
 std::pair<DeviceResult, std::string> OpenWith(std::vector<std::string> places) {
   BuiltinSynth synth({std::move(places), {}, kRate});
-  StderrCapture stderrText;
+  testing::internal::CaptureStderr();  // descriptor 2: FluidSynth and GLib print there
   DeviceResult result = synth.Open();
   if (result.code == MMSYSERR_NOERROR) {  // and it plays
     synth.Send(0x000028C0);
@@ -51,16 +26,7 @@ std::pair<DeviceResult, std::string> OpenWith(std::vector<std::string> places) {
       result = {MMSYSERR_ERROR, "silent"};
     }
   }
-  return {result, stderrText.Text()};
-}
-
-std::vector<char> Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Write(const fs::path& file, const std::vector<char>& bytes) {
-  std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+  return {result, testing::internal::GetCapturedStderr()};
 }
 
 class SoundFontSituations : public ::testing::Test {
@@ -71,75 +37,64 @@ class SoundFontSituations : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
+  std::string At(const std::string& name) const { return (dir_ / name).string(); }
 
   std::string font_;
   const fs::path dir_ = fs::temp_directory_path() / ("tastiva-sf-" + std::to_string(getpid()));
 };
 
-TEST_F(SoundFontSituations, TheUserIsToldWhatIsWrongAndNothingIsPrinted) {
+TEST_F(SoundFontSituations, TheUserIsToldWhatIsWrongTheFirstThatLoadsIsUsedNothingIsPrinted) {
+  // A whole RIFF header over garbage: FluidSynth's own parsers (and GLib) refuse it.
+  const std::string garbage = std::string("RIFF\x68\0\0\0sfbk", 12) + std::string(100, '\x5a');
+  std::ofstream(At("Broken.sf2"), std::ios::binary) << garbage;
+  // Cut short, as by an interrupted download; then also with its header made to match.
+  const std::uintmax_t half = fs::file_size(font_) / 2;
+  for (const char* name : {"Half.sf2", "Fixed.sf2"}) {
+    fs::copy_file(font_, At(name));
+    fs::resize_file(At(name), half);
+  }
+  const auto size = static_cast<std::uint32_t>(half - 8);
+  const char le[] = {char(size), char(size >> 8), char(size >> 16), char(size >> 24)};
+  std::fstream(At("Fixed.sf2"), std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(4)
+      .write(le, 4);
+  // A default-GM link left behind when its SoundFont's package went: the file is named.
+  fs::create_symlink(At("Gone.sf2"), At("default-GM.sf2"));
+
   const std::string advice = " Reinstall it or install another.";
-  const auto says = [&](std::vector<std::string> places, const std::string& words) {
-    const auto [result, printed] = OpenWith(std::move(places));
-    EXPECT_EQ(result.code, MIDIERR_INVALIDSETUP);
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{At("none.sf2"), dir_.string()},
+       "No General MIDI SoundFont found. Install one, e.g. the Debian package "
+       "timgm6mb-soundfont."},
+      {{At("Broken.sf2")}, "The SoundFont " + At("Broken.sf2") + " could not be read." + advice},
+      {{At("Half.sf2")}, "The SoundFont " + At("Half.sf2") + " is incomplete." + advice},
+      {{At("Fixed.sf2")}, "The SoundFont " + At("Fixed.sf2") + " could not be read." + advice},
+      {{At("default-GM.sf2"), At("none.sf3")},
+       "The SoundFont " + At("Gone.sf2") + " is missing." + advice},
+      {{At("default-GM.sf2"), At("Half.sf2"), font_}, ""},
+  };
+  // MuseScore General ships as .sf3 only (Ogg Vorbis samples).
+  const std::string sf3 = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3";
+  if (fs::exists(sf3)) {
+    fs::create_symlink(sf3, At("default-GM.sf3"));
+    cases.push_back({{At("default-GM.sf2"), At("default-GM.sf3")}, ""});
+  }
+  for (const auto& [places, words] : cases) {
+    SCOPED_TRACE(places.front());
+    const auto [result, printed] = OpenWith(places);
+    EXPECT_EQ(result.code, words.empty() ? MMSYSERR_NOERROR : MIDIERR_INVALIDSETUP);
     EXPECT_EQ(result.detail, words);
     EXPECT_EQ(printed, "");
-  };
-  says({(dir_ / "none.sf2").string(), dir_.string()},
-       "No General MIDI SoundFont found. Install one, e.g. the Debian package "
-       "timgm6mb-soundfont.");
-
-  // A whole RIFF header over garbage: FluidSynth's own parsers (and GLib) refuse it.
-  std::vector<char> garbage = {'R', 'I', 'F', 'F', 104, 0, 0, 0, 's', 'f', 'b', 'k'};
-  garbage.resize(112, '\x5a');
-  Write(dir_ / "Broken.sf2", garbage);
-  says({(dir_ / "Broken.sf2").string()},
-       "The SoundFont " + (dir_ / "Broken.sf2").string() + " could not be read." + advice);
-
-  // Cut short, as by an interrupted download; then also with its header made to match.
-  std::vector<char> half = Bytes(font_);
-  half.resize(half.size() / 2);
-  Write(dir_ / "Half.sf2", half);
-  says({(dir_ / "Half.sf2").string()},
-       "The SoundFont " + (dir_ / "Half.sf2").string() + " is incomplete." + advice);
-  const auto size = static_cast<std::uint32_t>(half.size() - 8);
-  for (int i = 0; i < 4; ++i) half[4 + i] = static_cast<char>(size >> (8 * i));
-  Write(dir_ / "Half.sf2", half);
-  says({(dir_ / "Half.sf2").string()},
-       "The SoundFont " + (dir_ / "Half.sf2").string() + " could not be read." + advice);
-
-  // A default-GM link left behind when its SoundFont's package went: the file is named.
-  fs::create_symlink(dir_ / "Gone.sf2", dir_ / "default-GM.sf2");
-  says({(dir_ / "default-GM.sf2").string(), (dir_ / "none.sf3").string()},
-       "The SoundFont " + (dir_ / "Gone.sf2").string() + " is missing." + advice);
+  }
 
   // The first problem is named; a long path keeps its end, cut between characters.
   std::string name;
   for (int i = 0; i < 75; ++i) name += "\u00e9";
-  Write(dir_ / (name + "-Broken.sf2"), garbage);
-  const auto [cut, printed] =
-      OpenWith({(dir_ / (name + "-Broken.sf2")).string(), (dir_ / "Half.sf2").string()});
+  std::ofstream(At(name + "-Broken.sf2"), std::ios::binary) << garbage;
+  const auto [cut, printed] = OpenWith({At(name + "-Broken.sf2"), At("Half.sf2")});
   EXPECT_LE(cut.detail.size(), 127u) << cut.detail;
   EXPECT_EQ(cut.detail.substr(cut.detail.find("...") + 3, 2), "\u00e9");
   EXPECT_NE(cut.detail.find("-Broken.sf2 could not be read."), std::string::npos);
-}
-
-TEST_F(SoundFontSituations, TheFirstThatLoadsIsUsedSf3Too) {
-  fs::create_symlink(dir_ / "Gone.sf2", dir_ / "default-GM.sf2");
-  fs::copy_file(font_, dir_ / "Half.sf2");
-  fs::resize_file(dir_ / "Half.sf2", fs::file_size(font_) / 2);
-  const auto [found, printed] =
-      OpenWith({(dir_ / "default-GM.sf2").string(), (dir_ / "Half.sf2").string(), font_});
-  EXPECT_EQ(found.code, MMSYSERR_NOERROR) << found.detail;
-  EXPECT_EQ(printed, "");
-
-  // MuseScore General ships as .sf3 only (Ogg Vorbis samples).
-  const std::string sf3 = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3";
-  if (!fs::exists(sf3)) GTEST_SKIP() << sf3 << " not installed";
-  fs::create_symlink(sf3, dir_ / "default-GM.sf3");
-  const auto [loaded, quiet] =
-      OpenWith({(dir_ / "default-GM.sf2").string(), (dir_ / "default-GM.sf3").string()});
-  EXPECT_EQ(loaded.code, MMSYSERR_NOERROR) << loaded.detail;
-  EXPECT_EQ(quiet, "");
 }
 
 }  // namespace
