@@ -46,15 +46,19 @@ inline NativeCodes NativeCodesFor(quint32 pcScanCode, NativeKeys kind = Platform
 // The keys' captions on a US layout, by key index.
 inline constexpr char kUsCaptions[] = "Q2W3E4RZSXDCVGBHNJM,L.;/U8I9O0P[";
 
-// Log lines of messages sent to device 0: Sends("90 35 7F, 90 35 00").
-inline Strings Sends(std::string_view messages) {
-  Strings lines;
-  for (std::size_t at = 0; at < messages.size();) {
-    const std::size_t end = std::min(messages.find(", ", at), messages.size());
-    lines.push_back("send 0: " + std::string(messages.substr(at, end - at)));
+// Log lines written one after the other: Lines("open 0, close 0").
+inline Strings Lines(std::string_view lines, const std::string& prefix = "") {
+  Strings split;
+  for (std::size_t at = 0; at < lines.size();) {
+    const std::size_t end = std::min(lines.find(", ", at), lines.size());
+    split.push_back(prefix + std::string(lines.substr(at, end - at)));
     at = end + 2;
   }
-  return lines;
+  return split;
+}
+// Log lines of messages sent to device 0: Sends("90 35 7F, 90 35 00").
+inline Strings Sends(std::string_view messages) {
+  return Lines(messages, "send 0: ");
 }
 
 class FakeDesktop final : public Desktop {
@@ -122,6 +126,9 @@ class AppTest : public ::testing::Test {
     MouseRelease(at, button);
   }
   QPoint Centre(int key) { return Key(key).geometry().center(); }
+  QPoint Entry(ListBox& list, int row) {
+    return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
+  }
 
   // One step of real input. "+Q" "-Q": the computer key that types Q on a US layout pressed,
   // released ("A" is a key that plays nothing); "~Q" an X11 auto-repeat (release and press

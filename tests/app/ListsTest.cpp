@@ -1,6 +1,10 @@
 // The two lists: every choice acts, the entry already selected included, and a device switch
 // carries the instrument over; Ctrl never clears a selection; long device names leave both
-// rows in view; the keys take the focus back.
+// rows in view; the keys take the focus back. A key's Press action and selections in the lists
+// as assistive technology drives them act once each, as clicks do (names, the pressed state
+// and its notifications are read over a real accessibility bus in
+// tests/e2e/accessibility_test.sh).
+#include <QAccessible>
 #include <QScrollBar>
 
 #include "tests/app/AppFixture.h"
@@ -9,10 +13,6 @@ namespace tastiva::test {
 namespace {
 
 using Lists = AppTest;
-
-QPoint EntryCentre(MainWindow& window, ListBox& list, int row) {
-  return list.viewport()->mapTo(&window, list.visualItemRect(list.item(row)).center());
-}
 
 TEST_F(Lists, EverySelectionActsAndADeviceSwitchCarriesTheInstrumentOver) {
   Start();
@@ -23,37 +23,34 @@ TEST_F(Lists, EverySelectionActsAndADeviceSwitchCarriesTheInstrumentOver) {
   // The entry already selected acts again.
   for (int n = 0; n < 2; ++n) window.lst_sound_list().SetListIndex(40);
   for (int n = 0; n < 2; ++n) window.List1().SetListIndex(1);
-  EXPECT_EQ(Log(),
-            (Strings{"send 0: B0 00 00", "send 0: C0 28 00", "send 0: B0 00 00", "send 0: C0 28 00",
-                     "close 0", "open 1", "send 1: B0 00 00", "send 1: C0 28 00", "close 1",
-                     "open 1", "send 1: B0 00 00", "send 1: C0 28 00"}));
+  EXPECT_EQ(Log(), Lines("send 0: B0 00 00, send 0: C0 28 00, send 0: B0 00 00, "
+                         "send 0: C0 28 00, close 0, open 1, send 1: B0 00 00, send 1: C0 28 00, "
+                         "close 1, open 1, send 1: B0 00 00, send 1: C0 28 00"));
 }
 
 TEST_F(Lists, ChoosingTheSelectedEntryAgainActsAgainAndCtrlKeepsTheSelection) {
   Start();
   ListBox& devices = window.List1();
   ListBox& sounds = window.lst_sound_list();
-  Click(EntryCentre(window, devices, 0));
-  EXPECT_EQ(Log(), (Strings{"close 0", "open 0", "send 0: B0 00 00", "send 0: C0 00 00"}));
-  platform.ClearLog();
-  Click(EntryCentre(window, sounds, 0));
-  EXPECT_EQ(Log(), (Strings{"send 0: B0 00 00", "send 0: C0 00 00"}));
+  Click(Entry(devices, 0));
+  Click(Entry(sounds, 0));
+  EXPECT_EQ(Log(), Lines("close 0, open 0, send 0: B0 00 00, send 0: C0 00 00, "
+                         "send 0: B0 00 00, send 0: C0 00 00"));
 
   // Ctrl+click on the selected entry, then a double click on the next: each press chooses.
   for (ListBox* list : {&devices, &sounds}) {
     SCOPED_TRACE(list->objectName().toStdString());
     platform.ClearLog();
-    QTest::mouseClick(Win(), Qt::LeftButton, Qt::ControlModifier, EntryCentre(window, *list, 0));
+    QTest::mouseClick(Win(), Qt::LeftButton, Qt::ControlModifier, Entry(*list, 0));
     EXPECT_EQ(list->ListIndex(), 0);
     EXPECT_EQ(list->selectedItems().size(), 1);
     EXPECT_EQ(Log().size(), list == &devices ? 4u : 2u);
     platform.ClearLog();
-    QTest::mouseDClick(Win(), Qt::LeftButton, {}, EntryCentre(window, *list, 1));
+    QTest::mouseDClick(Win(), Qt::LeftButton, {}, Entry(*list, 1));
     EXPECT_EQ(list->ListIndex(), 1);
     EXPECT_EQ(Log().size(), list == &devices ? 8u : 4u);
   }
-  EXPECT_EQ(Log(), (Strings{"send 1: B0 00 00", "send 1: C0 01 00", "send 1: B0 00 00",
-                            "send 1: C0 01 00"}));
+  EXPECT_EQ(Log(), Lines("send 1: B0 00 00, send 1: C0 01 00, send 1: B0 00 00, send 1: C0 01 00"));
 }
 
 TEST_F(Lists, ALongDeviceNameLeavesTheSecondRowInViewAndClickable) {
@@ -66,8 +63,8 @@ TEST_F(Lists, ALongDeviceNameLeavesTheSecondRowInViewAndClickable) {
   EXPECT_EQ(devices.textElideMode(), Qt::ElideMiddle);
   const QRect row2 = devices.visualItemRect(devices.item(1));
   EXPECT_TRUE(devices.viewport()->rect().contains(row2.center())) << "row 2 out of view";
-  Click(EntryCentre(window, devices, 1));
-  EXPECT_EQ(Log(), (Strings{"close 0", "open 1", "send 1: B0 00 00", "send 1: C0 00 00"}));
+  Click(Entry(devices, 1));
+  EXPECT_EQ(Log(), Lines("close 0, open 1, send 1: B0 00 00, send 1: C0 00 00"));
 }
 
 TEST_F(Lists, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
@@ -75,7 +72,7 @@ TEST_F(Lists, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
   // The keystroke still reaches the list.
   window.lst_sound_list().setFocus();
   QTest::keyClick(&window.lst_sound_list(), Qt::Key_Down);
-  EXPECT_EQ(Log(), (Strings{"send 0: B0 00 00", "send 0: C0 01 00"}));
+  EXPECT_EQ(Log(), Sends("B0 00 00, C0 01 00"));
   EXPECT_EQ(Focused(), &Key(0));
 
   for (ListBox* list : {&window.List1(), &window.lst_sound_list()}) {
@@ -89,6 +86,49 @@ TEST_F(Lists, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
     QTest::mouseClick(Win(), Qt::RightButton, {}, inside);
     EXPECT_EQ(Focused(), &Key(0));
   }
+}
+
+QAccessibleInterface* Of(QWidget& w) {
+  return QAccessible::queryAccessibleInterface(&w);
+}
+
+// The entry's own action, as a screen reader selects it.
+void SelectEntry(ListBox& list, int row) {
+  QAccessibleInterface* entry = Of(list)->tableInterface()->cellAt(row, 0);
+  ASSERT_NE(entry, nullptr);
+  entry->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QCoreApplication::processEvents();
+}
+
+using Accessibility = AppTest;
+
+TEST_F(Accessibility, PressAndSelectionsActOnceAsClicksDo) {
+  Start();
+  Key(12).setFocus();
+  QAccessibleActionInterface* actions = Of(Key(7))->actionInterface();
+  ASSERT_NE(actions, nullptr);
+  EXPECT_EQ(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Key(7).Value(), 0);
+  EXPECT_EQ(Focused(), &Key(0));
+  EXPECT_EQ(form.PlayedByMouse(), std::optional<std::int16_t>(1));
+
+  // An entry's own action and a row selected through the table each choose once; toggling the
+  // selected entry off keeps it and sends nothing; a program selection and a click still act
+  // once each.
+  ListBox& sounds = window.lst_sound_list();
+  SelectEntry(sounds, 40);
+  ASSERT_TRUE(Of(window.List1())->tableInterface()->selectRow(1));
+  QCoreApplication::processEvents();
+  SelectEntry(sounds, 40);
+  EXPECT_EQ(sounds.selectedItems().size(), 1);
+  sounds.SetListIndex(0);
+  Click(Entry(sounds, 1));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Log(), Lines("send 0: 90 3C 7F, send 0: 90 3C 00, send 0: B0 00 00, "
+                         "send 0: C0 28 00, close 0, open 1, send 1: B0 00 00, send 1: C0 28 00, "
+                         "send 1: B0 00 00, send 1: C0 00 00, send 1: B0 00 00, send 1: C0 01 00"));
 }
 
 }  // namespace

@@ -1,5 +1,15 @@
-// Playing the keys with the computer keyboard and the mouse: byte-exact traffic and looks.
+// Playing the keys with the computer keyboard and the mouse: byte-exact traffic and looks,
+// in scripts and in long random sessions. Then refused sends while keys are held: each box
+// opens after the one before has closed, a key or mouse button let go while a box is open
+// ends its note once the box has closed, and no key stays drawn pressed. The boxes are real
+// modal boxes over the real window.
+#include <QDialog>
+#include <QTimer>
+#include <random>
+#include <utility>
+
 #include "tests/app/AppFixture.h"
+#include "ui/QtServices.h"
 
 namespace tastiva::test {
 namespace {
@@ -75,6 +85,148 @@ TEST_F(Playing, LosingTheKeyboardReleasesTheKeysHeldOnIt) {
   QApplication::setActiveWindow(&window);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(Playing, RandomSessionsLeaveNoNoteSounding) {
+  const std::string keys = std::string(kUsCaptions) + "A";
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    std::mt19937 rng(seed);
+    const auto pick = [&](std::size_t n) { return rng() % n; };
+    std::string heldKeys, heldButtons;  // captions, and L R M
+    for (int step = 0; step < 1500; ++step) {
+      const std::size_t what = pick(100);
+      const char key = keys[pick(keys.size())];
+      const char button = "LRM"[pick(3)];
+      const std::string at = std::to_string(pick(32));
+      std::string s;
+      if (what < 30) {  // a press, and a Windows repeat if held
+        s = {heldKeys.find(key) == std::string::npos ? '+' : '=', key};
+        heldKeys += key;
+      } else if (what < 40 && !heldKeys.empty()) {
+        s = {'~', heldKeys[pick(heldKeys.size())]};  // an X11 repeat
+      } else if (what < 60) {                        // now and then of a key never seen pressed
+        s = {'-', heldKeys.empty() || pick(10) == 0 ? key : heldKeys[pick(heldKeys.size())]};
+        std::erase(heldKeys, s[1]);
+      } else if (what < 75 && heldButtons.find(button) == std::string::npos) {
+        heldButtons += button;
+        s = button + ("+" + at);
+      } else if (what < 80 && !heldButtons.empty()) {
+        s = "L@" + at;
+      } else if (what < 92 && !heldButtons.empty()) {
+        s = heldButtons.substr(0, 1) + "-" + at;
+        heldButtons.erase(0, 1);
+      } else if (what < 97 && heldButtons.empty()) {
+        ListBox& list = pick(2) ? window.List1() : window.lst_sound_list();
+        Click(Entry(list, static_cast<int>(pick(2))));
+      } else if (what < 98 && heldButtons.empty()) {
+        // Another window takes the keyboard; keys let go meanwhile report elsewhere.
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        heldKeys.clear();
+        QApplication::setActiveWindow(&window);
+        window.activateWindow();
+        Key(0).setFocus();
+      }
+      if (!s.empty()) Step(s);
+      ASSERT_NO_FATAL_FAILURE(ExpectLooksFollowSound()) << "seed " << seed << " step " << step;
+    }
+    for (const char k : heldKeys) Step(std::string{'-', k});
+    for (const char b : heldButtons) Step(b + std::string("-0"));
+    ExpectLooksFollowSound();
+    for (int i = 0; i < 32; ++i) EXPECT_EQ(Key(i).Value(), 0) << "key " << i << " stuck";
+  }
+  EXPECT_TRUE(box.boxes.empty());
+}
+
+class Boxes : public AppTest {
+ protected:
+  // Each box opens for real over the window; inFirstBox runs while the first is open, then
+  // every box is closed.
+  void SetUp() override {
+    Start();
+    Key(0).setFocus();
+    platform.refuseSend = 5;
+    box.onShow = [this] {
+      deepest = std::max(deepest, ++open_);
+      QTimer::singleShot(0, [act = std::exchange(inFirstBox, nullptr)] {
+        if (act) act();
+        qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0);
+      });
+      QtMessageBox().MsgBox(box.boxes.back().prompt, 0, "Tastiva");
+      --open_;
+    };
+  }
+
+  // Lets what waits for the boxes to close run; the window manager then gives the window the
+  // keyboard back.
+  void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&window);
+  }
+
+  // A key event as the window system gives it to the open box.
+  static void KeyToBox(QEvent::Type type, Qt::Key key, quint32 pcScanCode) {
+    const NativeCodes native = NativeCodesFor(pcScanCode);
+    QKeyEvent event(type, key, Qt::NoModifier, native.scanCode, native.virtualKey, 0);
+    QApplication::sendEvent(QApplication::activeModalWidget()->windowHandle(), &event);
+  }
+
+  // The note went out and ended, each refused with a box of its own, one box open at a time,
+  // and no key is left drawn pressed.
+  void ExpectEndedBehindBoxes(int key, const std::string& note, std::size_t boxes) {
+    EXPECT_EQ(Log(), Sends(note + " 7F -> 5, " + note + " 00 -> 5"));
+    EXPECT_EQ(box.boxes.size(), boxes);
+    EXPECT_EQ(deepest, 1) << "a box opened inside another";
+    EXPECT_EQ(Key(key).Value(), 0);
+  }
+
+  std::function<void()> inFirstBox;
+  int deepest = 0;  // boxes open at once, at most
+
+ private:
+  int open_ = 0;
+};
+
+TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
+  inFirstBox = [] {
+    KeyToBox(QEvent::KeyPress, Qt::Key_Z, kKeyPositions[7].pcScanCode);  // not played
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kKeyPositions[7].pcScanCode);
+    KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kKeyPositions[0].pcScanCode);
+  };
+  Step("+Q");
+  EXPECT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(Key(0).Value(), 1) << "its release is handled after the box";
+  Settle();
+  ExpectEndedBehindBoxes(0, "90 35", 2);
+
+  // Still held when the box closes: its own release ends it, once.
+  platform.ClearLog();
+  Step("+Q");
+  Settle();
+  EXPECT_EQ(Key(0).Value(), 1);
+  Step("-Q");
+  Settle();
+  ExpectEndedBehindBoxes(0, "90 35", 4);
+}
+
+TEST_F(Boxes, AMouseButtonOrAnotherProgramTakingTheKeyboardEndsTheNoteOnceTheBoxHasClosed) {
+  inFirstBox = [this] { MouseRelease(Centre(5)); };
+  Step("L+5");
+  Settle();
+  ExpectEndedBehindBoxes(5, "90 3A", 2);
+  // The next click plays the key under the pointer.
+  platform.refuseSend = 0;
+  platform.ClearLog();
+  Play("L+9 L-9");
+  EXPECT_EQ(Log(), Sends("90 3E 7F, 90 3E 00"));
+
+  inFirstBox = [] { QApplication::setActiveWindow(nullptr); };
+  platform.refuseSend = 5;
+  platform.ClearLog();
+  Step("+Q");
+  Settle();
+  ExpectEndedBehindBoxes(0, "90 35", 4);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -68,11 +69,11 @@ class InstanceLockTest : public ::testing::Test {
     dir_ = pattern;
     path_ = dir_ + "/tastiva.lock";
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // A process that tries the lock, tells what it got and, if told to hold, waits to be killed.
+  // A process that tries the lock and tells what it got; one told to hold waits to be killed.
   // It ends with _exit, running no destructor, like the program's own end.
-  pid_t Child(bool hold, Result& got) {
+  std::pair<pid_t, Result> Child(bool hold = false) {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
     const pid_t pid = ::fork();
@@ -87,13 +88,8 @@ class InstanceLockTest : public ::testing::Test {
     EXPECT_EQ(::read(fds[0], &result, 1), 1);
     ::close(fds[0]);
     ::close(fds[1]);
-    got = static_cast<Result>(result);
-    return pid;
-  }
-  Result InChild() {
-    Result got;
-    ::waitpid(Child(false, got), nullptr, 0);
-    return got;
+    if (!hold) ::waitpid(pid, nullptr, 0);
+    return {pid, static_cast<Result>(result)};
   }
 
   std::string dir_, path_;
@@ -104,14 +100,13 @@ TEST_F(InstanceLockTest, OneHolderAcrossProcessesGivenBackHoweverItEnds) {
     InstanceLock lock(path_);
     ASSERT_EQ(lock.Take(), Result::Taken);
     EXPECT_EQ(lock.Take(), Result::Taken);
-    EXPECT_EQ(InChild(), Result::Refused);
+    EXPECT_EQ(Child().second, Result::Refused);
     EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);  // another open of the file
   }
-  EXPECT_EQ(InChild(), Result::Taken);
-  EXPECT_EQ(InChild(), Result::Taken);  // the one before gave it back at its immediate end
+  EXPECT_EQ(Child().second, Result::Taken);
+  EXPECT_EQ(Child().second, Result::Taken);  // the one before gave it back at its immediate end
 
-  Result got;
-  const pid_t holder = Child(true, got);
+  const auto [holder, got] = Child(true);
   EXPECT_EQ(got, Result::Taken);
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Refused);
   ::kill(holder, SIGKILL);
@@ -143,8 +138,6 @@ TEST_F(InstanceLockTest, LeftoverFilesNeverWedgeAndNoPlaceForTheLockSaysWhy) {
 }
 
 TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  const std::string before = saved ? saved : "";
   ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
   EXPECT_EQ(InstanceLock::DefaultName(), path_);
 
@@ -158,7 +151,6 @@ TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
   EXPECT_EQ(InstanceLock::DefaultName(), fallback);
   EXPECT_EQ(::chdir(cwd), 0);
   std::free(cwd);
-  if (saved) ::setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
 }
 
 #endif
