@@ -23,42 +23,30 @@ namespace tastiva::test {
 
 using Strings = std::vector<std::string>;
 
-// The native codes a window system gives for a physical key named by its PC scan code: X11
-// and Wayland the XKB keycode (8 more), Windows the scan code, macOS a key code of its own.
-struct NativeCodes {
-  quint32 scanCode = 0, virtualKey = 0;
-};
-inline NativeCodes NativeCodesFor(quint32 pcScanCode, NativeKeys kind = PlatformNativeKeys()) {
-  switch (kind) {
-    case NativeKeys::Xkb:
-      return {pcScanCode + 8, 0};
-    case NativeKeys::PcScanCode:
-      return {pcScanCode, 0};
-    case NativeKeys::MacKeyCode:  // keys that play nothing become A, whose code is 0
-      for (const KeyPosition& k : kKeyPositions) {
-        if (k.pcScanCode == pcScanCode) return {0, k.macKeyCode};
-      }
-      return {};
-  }
-  return {};
-}
-
 // The keys' captions on a US layout, by key index.
 inline constexpr char kUsCaptions[] = "Q2W3E4RZSXDCVGBHNJM,L.;/U8I9O0P[";
 
-// Log lines written one after the other: Lines("open 0, close 0").
-inline Strings Lines(std::string_view lines, const std::string& prefix = "") {
-  Strings split;
-  for (std::size_t at = 0; at < lines.size();) {
-    const std::size_t end = std::min(lines.find(", ", at), lines.size());
-    split.push_back(prefix + std::string(lines.substr(at, end - at)));
-    at = end + 2;
+// The PC scan code (set 1) of the key with a caption on a US layout; A, which plays nothing,
+// for any other.
+inline quint32 Pc(char caption) {
+  const auto i = std::string_view(kUsCaptions).find(caption);
+  return i == std::string_view::npos ? 0x1E : kKeyPositions.at(i).pcScanCode;
+}
+
+// Parts of a text: Split("open 0, close 0") gives the log lines "open 0" and "close 0".
+inline Strings Split(std::string_view text, std::string_view by = ", ",
+                     const std::string& prefix = "") {
+  Strings parts;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find(by, at), text.size());
+    parts.push_back(prefix + std::string(text.substr(at, end - at)));
+    at = end + by.size();
   }
-  return split;
+  return parts;
 }
 // Log lines of messages sent to device 0: Sends("90 35 7F, 90 35 00").
 inline Strings Sends(std::string_view messages) {
-  return Lines(messages, "send 0: ");
+  return Split(messages, ", ", "send 0: ");
 }
 
 class FakeDesktop final : public Desktop {
@@ -103,13 +91,17 @@ class AppTest : public ::testing::Test {
   KeyButton& Key(int i) { return window.key(i); }
   QWidget* Focused() const { return QApplication::focusWidget(); }
 
-  // A real key event, as this platform delivers it, to the widget with the focus. The key
-  // is named by its PC scan code (set 1) on a US keyboard.
-  void SendKey(QEvent::Type type, Qt::Key key, quint32 pcScanCode, bool repeat = false,
-               Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    const NativeCodes native = NativeCodesFor(pcScanCode);
-    QKeyEvent event(type, key, mods, native.scanCode, native.virtualKey, 0, QString(), repeat);
-    QApplication::sendEvent(QApplication::focusWidget(), &event);
+  // A real key event, as this platform delivers it, to the widget with the focus or to a
+  // window. X11 and Wayland give the XKB keycode (8 more than the PC scan code), Windows the
+  // scan code, macOS a key code of its own (keys that play nothing become A, whose code is 0).
+  static void SendKey(QEvent::Type type, Qt::Key key, quint32 pc, bool repeat = false,
+                      Qt::KeyboardModifiers mods = {}, QObject* to = QApplication::focusWidget()) {
+    const NativeKeys kind = PlatformNativeKeys();
+    quint32 mac = 0;
+    for (const KeyPosition& k : kKeyPositions) mac = k.pcScanCode == pc ? k.macKeyCode : mac;
+    const quint32 scan = kind == NativeKeys::Xkb ? pc + 8 : kind == NativeKeys::PcScanCode ? pc : 0;
+    QKeyEvent event(type, key, mods, scan, kind == NativeKeys::MacKeyCode ? mac : 0, 0, {}, repeat);
+    QApplication::sendEvent(to, &event);
   }
 
   // Real mouse events on the window at a point: the window system finds the control on
@@ -137,10 +129,8 @@ class AppTest : public ::testing::Test {
   void Step(std::string_view step) {
     if (const auto op = std::string_view("+-~=").find(step[0]); op != std::string_view::npos) {
       const Qt::Key key = static_cast<Qt::Key>(step[1]);
-      const auto i = std::string_view(kUsCaptions).find(step[1]);
-      const quint32 pc = i == std::string_view::npos ? 0x1E : kKeyPositions.at(i).pcScanCode;
-      if (op == 1 || op == 2) SendKey(QEvent::KeyRelease, key, pc, op == 2);
-      if (op != 1) SendKey(QEvent::KeyPress, key, pc, op >= 2);
+      if (op == 1 || op == 2) SendKey(QEvent::KeyRelease, key, Pc(step[1]), op == 2);
+      if (op != 1) SendKey(QEvent::KeyPress, key, Pc(step[1]), op >= 2);
       return;
     }
     const Qt::MouseButton button = step[0] == 'L'   ? Qt::LeftButton
@@ -155,12 +145,10 @@ class AppTest : public ::testing::Test {
   // Space-separated steps, after each of which every key is drawn pressed exactly while its
   // note sounds.
   void Play(std::string_view script) {
-    for (std::size_t at = 0; at < script.size();) {
-      const std::size_t end = std::min(script.find(' ', at), script.size());
-      SCOPED_TRACE(std::string(script.substr(at, end - at)));
-      Step(script.substr(at, end - at));
+    for (const std::string& step : Split(script, " ")) {
+      SCOPED_TRACE(step);
+      Step(step);
       ASSERT_NO_FATAL_FAILURE(ExpectLooksFollowSound());
-      at = end + 1;
     }
   }
   // Every key is drawn pressed exactly while its note sounds, as the traffic alone tells: a

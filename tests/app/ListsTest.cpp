@@ -23,7 +23,7 @@ TEST_F(Lists, EverySelectionActsAndADeviceSwitchCarriesTheInstrumentOver) {
   // The entry already selected acts again.
   for (int n = 0; n < 2; ++n) window.lst_sound_list().SetListIndex(40);
   for (int n = 0; n < 2; ++n) window.List1().SetListIndex(1);
-  EXPECT_EQ(Log(), Lines("send 0: B0 00 00, send 0: C0 28 00, send 0: B0 00 00, "
+  EXPECT_EQ(Log(), Split("send 0: B0 00 00, send 0: C0 28 00, send 0: B0 00 00, "
                          "send 0: C0 28 00, close 0, open 1, send 1: B0 00 00, send 1: C0 28 00, "
                          "close 1, open 1, send 1: B0 00 00, send 1: C0 28 00"));
 }
@@ -34,7 +34,7 @@ TEST_F(Lists, ChoosingTheSelectedEntryAgainActsAgainAndCtrlKeepsTheSelection) {
   ListBox& sounds = window.lst_sound_list();
   Click(Entry(devices, 0));
   Click(Entry(sounds, 0));
-  EXPECT_EQ(Log(), Lines("close 0, open 0, send 0: B0 00 00, send 0: C0 00 00, "
+  EXPECT_EQ(Log(), Split("close 0, open 0, send 0: B0 00 00, send 0: C0 00 00, "
                          "send 0: B0 00 00, send 0: C0 00 00"));
 
   // Ctrl+click on the selected entry, then a double click on the next: each press chooses.
@@ -50,7 +50,7 @@ TEST_F(Lists, ChoosingTheSelectedEntryAgainActsAgainAndCtrlKeepsTheSelection) {
     EXPECT_EQ(list->ListIndex(), 1);
     EXPECT_EQ(Log().size(), list == &devices ? 8u : 4u);
   }
-  EXPECT_EQ(Log(), Lines("send 1: B0 00 00, send 1: C0 01 00, send 1: B0 00 00, send 1: C0 01 00"));
+  EXPECT_EQ(Log(), Split("send 1: B0 00 00, send 1: C0 01 00, send 1: B0 00 00, send 1: C0 01 00"));
 }
 
 TEST_F(Lists, ALongDeviceNameLeavesTheSecondRowInViewAndClickable) {
@@ -64,7 +64,7 @@ TEST_F(Lists, ALongDeviceNameLeavesTheSecondRowInViewAndClickable) {
   const QRect row2 = devices.visualItemRect(devices.item(1));
   EXPECT_TRUE(devices.viewport()->rect().contains(row2.center())) << "row 2 out of view";
   Click(Entry(devices, 1));
-  EXPECT_EQ(Log(), Lines("close 0, open 1, send 1: B0 00 00, send 1: C0 00 00"));
+  EXPECT_EQ(Log(), Split("close 0, open 1, send 1: B0 00 00, send 1: C0 00 00"));
 }
 
 TEST_F(Lists, AKeyOrMousePressOnEitherListSendsTheFocusToKeyZero) {
@@ -126,7 +126,7 @@ TEST_F(Accessibility, PressAndSelectionsActOnceAsClicksDo) {
   sounds.SetListIndex(0);
   Click(Entry(sounds, 1));
   QCoreApplication::processEvents();
-  EXPECT_EQ(Log(), Lines("send 0: 90 3C 7F, send 0: 90 3C 00, send 0: B0 00 00, "
+  EXPECT_EQ(Log(), Split("send 0: 90 3C 7F, send 0: 90 3C 00, send 0: B0 00 00, "
                          "send 0: C0 28 00, close 0, open 1, send 1: B0 00 00, send 1: C0 28 00, "
                          "send 1: B0 00 00, send 1: C0 00 00, send 1: B0 00 00, send 1: C0 01 00"));
 }

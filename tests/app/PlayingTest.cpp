@@ -52,10 +52,10 @@ TEST_F(Playing, EachKeyAndButtonSoundsItsOwnNoteWhileItIsHeld) {
 
 TEST_F(Playing, ShiftKeypadAndUnmappedKeysChangeNothing) {
   // Shift gives another symbol on the press than on the release without it.
-  SendKey(QEvent::KeyPress, Qt::Key_Q, kKeyPositions[0].pcScanCode, false, Qt::ShiftModifier);
-  SendKey(QEvent::KeyRelease, Qt::Key_Q, kKeyPositions[0].pcScanCode);
-  SendKey(QEvent::KeyPress, Qt::Key_Less, kKeyPositions[19].pcScanCode, false, Qt::ShiftModifier);
-  SendKey(QEvent::KeyRelease, Qt::Key_Comma, kKeyPositions[19].pcScanCode);
+  SendKey(QEvent::KeyPress, Qt::Key_Q, Pc('Q'), false, Qt::ShiftModifier);
+  SendKey(QEvent::KeyRelease, Qt::Key_Q, Pc('Q'));
+  SendKey(QEvent::KeyPress, Qt::Key_Less, Pc(','), false, Qt::ShiftModifier);
+  SendKey(QEvent::KeyRelease, Qt::Key_Comma, Pc(','));
   EXPECT_EQ(Log(), Sends("90 35 7F, 90 35 00, 90 48 7F, 90 48 00"));
 
   // Unmapped keys send nothing but still bring the focus back; keypad 2 is not the top row's.
@@ -165,13 +165,6 @@ class Boxes : public AppTest {
     QApplication::setActiveWindow(&window);
   }
 
-  // A key event as the window system gives it to the open box.
-  static void KeyToBox(QEvent::Type type, Qt::Key key, quint32 pcScanCode) {
-    const NativeCodes native = NativeCodesFor(pcScanCode);
-    QKeyEvent event(type, key, Qt::NoModifier, native.scanCode, native.virtualKey, 0);
-    QApplication::sendEvent(QApplication::activeModalWidget()->windowHandle(), &event);
-  }
-
   // The note went out and ended, each refused with a box of its own, one box open at a time,
   // and no key is left drawn pressed.
   void ExpectEndedBehindBoxes(int key, const std::string& note, std::size_t boxes) {
@@ -189,10 +182,11 @@ class Boxes : public AppTest {
 };
 
 TEST_F(Boxes, AKeyLetGoOnTheBoxEndsItsNoteOnceTheBoxHasClosed) {
-  inFirstBox = [] {
-    KeyToBox(QEvent::KeyPress, Qt::Key_Z, kKeyPositions[7].pcScanCode);  // not played
-    KeyToBox(QEvent::KeyRelease, Qt::Key_Z, kKeyPositions[7].pcScanCode);
-    KeyToBox(QEvent::KeyRelease, Qt::Key_Q, kKeyPositions[0].pcScanCode);
+  inFirstBox = [] {  // key events as the window system gives them to the open box
+    QWindow* box = QApplication::activeModalWidget()->windowHandle();
+    SendKey(QEvent::KeyPress, Qt::Key_Z, Pc('Z'), false, {}, box);  // not played
+    SendKey(QEvent::KeyRelease, Qt::Key_Z, Pc('Z'), false, {}, box);
+    SendKey(QEvent::KeyRelease, Qt::Key_Q, Pc('Q'), false, {}, box);
   };
   Step("+Q");
   EXPECT_EQ(box.boxes.size(), 1u);

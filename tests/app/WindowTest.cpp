@@ -42,7 +42,7 @@ class Startup : public AppTest, public ::testing::WithParamInterface<Launch> {};
 TEST_P(Startup, OpensDeviceZeroThenTheFirstListedAndSendsInstrumentZeroToEach) {
   const Launch& start = GetParam();
   if (start.mapper) platform.mapper = start.mapper;
-  platform.devices = Lines(start.devices);
+  platform.devices = Split(start.devices);
   desktop.running = start.calls.ends_with("End");
   desktop.day = start.day;
   std::size_t sentBeforeNotice = 0;
@@ -52,10 +52,10 @@ TEST_P(Startup, OpensDeviceZeroThenTheFirstListedAndSendsInstrumentZeroToEach) {
     shownBeforeNotice = window.isVisible();
   };
   form.Form_Load();
-  EXPECT_EQ(desktop.calls, Lines(start.calls));
+  EXPECT_EQ(desktop.calls, Split(start.calls));
   EXPECT_EQ(sentBeforeNotice, 0u) << "start-up waits for the notice";
   EXPECT_FALSE(shownBeforeNotice);
-  EXPECT_EQ(Log(), Lines(start.log));
+  EXPECT_EQ(Log(), Split(start.log));
   EXPECT_EQ(box.boxes.size(), start.boxes);
   EXPECT_EQ(window.isVisible(), !desktop.running);
   const std::size_t listed =

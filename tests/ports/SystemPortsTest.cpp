@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,35 +32,18 @@ TEST(SystemPortsWithoutServer, ListsNothingAndPrintsNothing) {
   }
 }
 
-TEST(SystemPortsWithJack, BytesArriveExactlyAndOwnPortsAreSkipped) {
+// The bytes each message becomes at a JACK receiver are checked end to end in
+// tests/e2e/play_test.sh.
+TEST(SystemPortsWithJack, OwnPortsAreSkipped) {
   REQUIRE_JACK();
-  const std::string output = std::getenv("TASTIVA_RECEIVER_OUTPUT");
   JackInput own("own");  // as another instance of this program would be named
   SystemPorts ports("own");
   const auto devices = ports.ListPorts();
   EXPECT_EQ(Named(devices, own.port()), nullptr);
   const auto receiver = Named(devices, std::getenv("TASTIVA_RECEIVER_PORT"));
   ASSERT_TRUE(receiver);
-
-  const auto offset = static_cast<std::streamoff>(std::filesystem::file_size(output));
   ASSERT_EQ(receiver->Open().code, MMSYSERR_NOERROR);
-  for (const std::uint32_t message : {kNoteOn, kNoteOff, 0x000000B0u, 0x000028C0u}) {
-    EXPECT_EQ(receiver->Send(message).code, MMSYSERR_NOERROR);
-  }
-  // The receiver prints a line "time bytes" an event. A program change has one data byte: a
-  // third byte would be a fault.
-  const std::vector<std::string> sent = {"90 3c 7f", "90 3c 00", "b0 00 00", "c0 28"};
-  std::vector<std::string> received;
-  WaitFor(3s, [&] {
-    received.clear();
-    std::ifstream in(output);
-    in.seekg(offset);
-    for (std::string line; std::getline(in, line);) {
-      received.push_back(line.substr(line.find(' ') + 1));
-    }
-    return received.size() >= sent.size();
-  });
-  EXPECT_EQ(received, sent);
+  EXPECT_EQ(receiver->Send(0x000028C0u).code, MMSYSERR_NOERROR);
 }
 
 TEST(SystemPortsWithJack, VanishedPortsAreRefusedByName) {

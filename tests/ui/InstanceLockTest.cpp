@@ -114,12 +114,9 @@ TEST_F(InstanceLockTest, OneHolderAcrossProcessesGivenBackHoweverItEnds) {
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
 }
 
+// Empty and garbled leftover files are taken in tests/e2e/startup_test.sh.
 TEST_F(InstanceLockTest, LeftoverFilesNeverWedgeAndNoPlaceForTheLockSaysWhy) {
-  for (const std::string& content :
-       {std::string(), std::string("12345\ntastiva\n"), std::string("\0\xff\x01", 3)}) {
-    std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
-    EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
-  }
+  std::ofstream(path_) << "12345\n";
   ::chmod(path_.c_str(), 0400);  // still locked, through a read-only open
   EXPECT_EQ(InstanceLock(path_).Take(), Result::Taken);
 
