@@ -42,14 +42,11 @@ class RecordingList final : public ListControl {
   };
   std::vector<Entry> entries;
 
-  void Clear() override {
-    entries.clear();
-    index_ = -1;
-  }
+  void Clear() override { entries.clear(), index_ = -1; }
   void AddItem(const std::string& text) override {
-    entries.push_back({text.substr(0, text.find('\0')), 0});
+    entries.push_back({text.substr(0, text.find('\0'))});
   }
-  std::int16_t NewIndex() const override { return static_cast<std::int16_t>(entries.size()) - 1; }
+  std::int16_t NewIndex() const override { return static_cast<std::int16_t>(ListCount() - 1); }
   std::int32_t ItemData(std::int16_t index) const override { return At(index).data; }
   void SetItemData(std::int16_t index, std::int32_t value) override {
     const_cast<Entry&>(At(index)).data = value;
@@ -57,7 +54,7 @@ class RecordingList final : public ListControl {
   std::int16_t ListCount() const override { return static_cast<std::int16_t>(entries.size()); }
   std::int16_t ListIndex() const override { return index_; }
   void SetListIndex(std::int16_t index) override {
-    if (index != -1) At(index);
+    if (index != -1) At(index);  // refuses positions that hold nothing
     index_ = index;
   }
 
