@@ -7,8 +7,9 @@
 # Environment: BUILD_DIR (default ./build, configured with the "default" preset),
 # RUNS (start-ups per program, 9), IDLE_RUNS (10-second idle samples per device, 3: 9 would
 # take the whole run past 6 minutes), ROUNDS (key presses per MIDI latency figure, 50),
-# AUDIO_ROUNDS (20), SOUND_RUNS (start-ups per SoundFont, 4), SKIP_INSTALL=1,
-# BENCH_RAW=DIR (keep the raw samples there), TASTIVA_BIN (another build of the program).
+# AUDIO_ROUNDS (20), SOUND_RUNS (start-ups per SoundFont, 6), SKIP_INSTALL=1,
+# BENCH_RAW=DIR (keep the raw samples there), TASTIVA_BIN (another build of the program),
+# ONLY="soundfonts idle ..." (only these scripts of scripts/bench/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -17,7 +18,7 @@ RUNS=${RUNS:-9}
 IDLE_RUNS=${IDLE_RUNS:-3}
 ROUNDS=${ROUNDS:-50}
 AUDIO_ROUNDS=${AUDIO_ROUNDS:-20}
-SOUND_RUNS=${SOUND_RUNS:-4}
+SOUND_RUNS=${SOUND_RUNS:-6}
 IDLE_SECONDS=10
 BENCH_START=$SECONDS
 
@@ -57,6 +58,7 @@ fi
 # --- private servers, always stopped ------------------------------------------------------
 source "$ROOT/tests/e2e/lib.sh"
 source "$FIGURES/lib.sh"
+figure() { [ -z "${ONLY:-}" ] || [[ " $ONLY " == *" $1 "* ]] || return 0; source "$FIGURES/$1.sh"; }
 bench_cleanup() {
   [ -z "$PROBE_FD" ] || exec {PROBE_FD}>&- || true
   servers_cleanup
@@ -68,29 +70,32 @@ start_xvfb
 # --- 1-3 and 5 with the JACK period at 128 --------------------------------------------------
 start_jack 128
 probe_up 128
-source "$FIGURES/startup.sh"
-source "$FIGURES/memory.sh"
-source "$FIGURES/idle.sh"
-source "$FIGURES/audio_latency.sh"
-source "$FIGURES/soundfonts.sh"
+figure startup
+figure memory
+figure idle
+figure audio_latency
+figure soundfonts
 probe_down
 stop_jack
 
 # --- 4 with the period at 64 ------------------------------------------------------------------
 start_jack 64
 probe_up 64
-source "$FIGURES/midi_latency.sh"
+figure midi_latency
 probe_down
 stop_jack
 
-source "$FIGURES/in_process.sh"
-source "$FIGURES/jack_faults.sh"
+figure in_process
+figure jack_faults
 
 echo "| Figure | Tastiva | Floor / reference | Goal | Met? |"
 echo "|---|---|---|---|---|"
 cat "$RUN_TMP"/rows.*
 if [ -n "${BENCH_RAW:-}" ]; then
   mkdir -p "$BENCH_RAW"
-  cp "$RUN_TMP"/*.runs "$RUN_TMP"/sf-* "$RUN_TMP"/probe-*.out "$RUN_TMP"/midi-*.out "$RUN_TMP"/key_bench.csv "$RUN_TMP"/jackd-*.log "$BENCH_RAW"/
+  for f in "$RUN_TMP"/*.runs "$RUN_TMP"/sf-* "$RUN_TMP"/probe-*.out "$RUN_TMP"/midi-*.out \
+    "$RUN_TMP"/key_bench.csv "$RUN_TMP"/jackd-*.log; do
+    [ ! -e "$f" ] || cp "$f" "$BENCH_RAW"/
+  done
 fi
 log "done in $((SECONDS - BENCH_START)) s"

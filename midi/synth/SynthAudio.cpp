@@ -62,9 +62,10 @@ struct SynthAudio::Link {
     // Never waits: while the owner holds the lock this period stays silent.
     std::unique_lock lock(link->mutex, std::try_to_lock);
     if (!lock.owns_lock() || !link->playing) return FLUID_OK;
-    if (nfx == 0) {  // only JACK's multi-port mode has buffers of its own for the effects
-      float* mixed[4] = {out[0], out[1], out[0], out[1]};
-      return fluid_synth_process(link->synth, len, 4, mixed, nout, out);
+    // A stereo pair with the effects mixed in: FluidSynth's own path for its drivers, which
+    // renders straight into the buffers. Only JACK's multi-port mode has more.
+    if (nfx == 0 && nout == 2) {
+      return fluid_synth_write_float(link->synth, len, out[0], 0, 1, out[1], 0, 1);
     }
     return fluid_synth_process(link->synth, len, nfx, fx, nout, out);
   }
