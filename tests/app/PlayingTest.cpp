@@ -139,13 +139,12 @@ TEST_F(Playing, RandomSessionsLeaveNoNoteSounding) {
   EXPECT_TRUE(box.boxes.empty());
 }
 
-class Boxes : public AppTest {
+class Boxes : public Playing {
  protected:
   // Each box opens for real over the window; inFirstBox runs while the first is open, then
   // every box is closed.
   void SetUp() override {
-    Start();
-    Key(0).setFocus();
+    Playing::SetUp();
     platform.refuseSend = 5;
     box.onShow = [this] {
       deepest = std::max(deepest, ++open_);
