@@ -20,6 +20,11 @@ class Playing : public AppTest {
     Start();
     Key(0).setFocus();
   }
+  // Another window takes the keyboard.
+  static void Activate(QWidget& other) {
+    other.show();
+    QApplication::setActiveWindow(&other);
+  }
 };
 
 TEST_F(Playing, EachKeyAndButtonSoundsItsOwnNoteWhileItIsHeld) {
@@ -74,8 +79,7 @@ TEST_F(Playing, ShiftKeypadAndUnmappedKeysChangeNothing) {
 TEST_F(Playing, LosingTheKeyboardReleasesTheKeysHeldOnIt) {
   Play("+Q +Z -Z L+16");
   QWidget other;
-  other.show();
-  QApplication::setActiveWindow(&other);
+  Activate(other);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   EXPECT_EQ(Log(), Sends("90 35 7F, 90 3C 7F, 90 3C 00, 90 45 7F, 90 35 00"));
   ExpectLooksFollowSound();
@@ -119,10 +123,8 @@ TEST_F(Playing, RandomSessionsLeaveNoNoteSounding) {
         ListBox& list = pick(2) ? window.List1() : window.lst_sound_list();
         Click(Entry(list, static_cast<int>(pick(2))));
       } else if (what < 98 && heldButtons.empty()) {
-        // Another window takes the keyboard; keys let go meanwhile report elsewhere.
-        QWidget other;
-        other.show();
-        QApplication::setActiveWindow(&other);
+        QWidget other;  // keys let go meanwhile report to it
+        Activate(other);
         heldKeys.clear();
         QApplication::setActiveWindow(&window);
         window.activateWindow();
