@@ -17,6 +17,7 @@ struct Launch {
   std::string_view calls;  // to the desktop
   std::size_t boxes;
   std::string_view log;
+  friend void PrintTo(const Launch& l, std::ostream* os) { *os << "day " << l.day; }
 };
 const Launch kLaunches[] = {
     // Device 0 is opened, then the first listed; each gets instrument 0. The notice comes

@@ -128,6 +128,7 @@ TEST(SystemPortsWithJack, OwnPortsAreSkippedVanishedOnesRefusedByName) {
   EXPECT_EQ(device->Open().code, MMSYSERR_NOERROR);
   EXPECT_EQ(device->Send(kNoteOff).code, MMSYSERR_NOERROR);
 }
+
 // An input of the test's own on a server of the test's own, open as a device.
 class ServerFault : public ::testing::Test {
  protected:
