@@ -72,13 +72,10 @@ int SkinPixels(const QImage& image, const QRect& box) {
 QPalette Scheme(QColor button, QColor window, QColor windowText, QColor text, QColor highlight,
                 QColor highlighted) {
   QPalette p(button, window);
-  for (const auto& [role, colour] : {std::pair{QPalette::WindowText, windowText},
-                                     {QPalette::ButtonText, text},
-                                     {QPalette::Text, text},
-                                     {QPalette::Highlight, highlight},
-                                     {QPalette::HighlightedText, highlighted}}) {
-    p.setColor(role, colour);
-  }
+  p.setColor(QPalette::WindowText, windowText);
+  for (const auto role : {QPalette::ButtonText, QPalette::Text}) p.setColor(role, text);
+  p.setColor(QPalette::Highlight, highlight);
+  p.setColor(QPalette::HighlightedText, highlighted);
   return p;
 }
 
