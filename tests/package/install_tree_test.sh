@@ -19,8 +19,8 @@ timeout 60 cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" 2>&1
 share=$tmp/usr/share
 [ -x "$tmp/usr/bin/tastiva" ] || fail "no bin/tastiva"
 # The program loads the synthesizer from beside its own folder.
-module=$tmp/usr/lib/tastiva/libtastiva-synth.so
-[ -f "$module" ] || fail "no $module"
+module=$(find "$tmp/usr/lib" -path '*/tastiva/libtastiva-synth.so')
+[ -f "$module" ] || fail "no synthesizer module in $tmp/usr/lib"
 ! ldd "$module" | grep "not found" || fail "$module lacks libraries"
 
 entries=("$share"/applications/*.desktop)
