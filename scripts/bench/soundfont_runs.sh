@@ -10,9 +10,11 @@ font=$2
 fake=(-e 'LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1' -e 'FAKETIME=@2026-12-07 12:00:00'
   -e FAKETIME_DONT_FAKE_MONOTONIC=1)
 # FluidSynth alone, set up as the program sets its own up (48 kHz, one core, 128 voices,
-# samples loaded per instrument), its shell on the stdin sound_ready gives it.
+# samples loaded per instrument, its outputs connected to the system's playback ports), its
+# shell on the stdin sound_ready gives it.
 fluid=(fluidsynth -n -q -a jack -r 48000 -o synth.cpu-cores=1 -o synth.polyphony=128
-  -o synth.dynamic-sample-loading=1 -o audio.jack.id=bench-fluid -o shell.prompt= "$font")
+  -o synth.dynamic-sample-loading=1 -o audio.jack.autoconnect=1 -o audio.jack.id=bench-fluid
+  -o shell.prompt= "$font")
 # The key Z (note 60); entry 2 of the instrument list (Bright Acoustic Piano) is at 450,36.
 for _ in $(seq "$SOUND_RUNS"); do
   "$SOUND_READY" "${fake[@]}" --hold 3 -- "$BARE" >>"$prefix.bare"
