@@ -40,6 +40,21 @@ received() { grep -v ready "$RUN_TMP/$1.out" | cut -d' ' -f2- || true; }
 # has_lines NAME COUNT: the receiver has COUNT events or more.
 has_lines() { [ "$(received "$1" | wc -l)" -ge "$2" ]; }
 
+# expect_exactly NAME EXPECTED: the receiver NAME got exactly the lines EXPECTED, no more
+# arriving a moment later.
+expect_exactly() {
+  wait_until 5 has_lines "$1" "$(wc -l <<<"$2")" || true
+  sleep 0.3 # nothing more may arrive
+  local actual
+  actual=$(received "$1")
+  if [ "$actual" != "$2" ]; then
+    diff <(echo "$2") <(echo "$actual") >&2 || true
+    fail "the receiver got other traffic than expected"
+  fi
+  echo "receiver got the exact traffic:"
+  echo "$actual"
+}
+
 # main_window_up: waits for the main window, notes where it is and gives it the keyboard.
 main_window_up() {
   wait_until 20 has_window_named Tastiva || fail "no main window: $(cat "$1")"
