@@ -22,12 +22,21 @@ std::string ModuleDevice::BesideProgram(const std::string& relative) {
   return path.substr(0, path.rfind('/') + 1) + relative;
 }
 
+namespace {
+
+std::string LastError() {
+  const char* why = ::dlerror();
+  return why != nullptr ? why : "unknown error";
+}
+
+}  // namespace
+
 ModuleDevice::Loaded ModuleDevice::Load() const {
   void* module = ::dlopen(spec_.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return {nullptr, ::dlerror()};
+  if (module == nullptr) return {nullptr, LastError()};
   using Factory = MidiDevice* (*)();
   const auto make = reinterpret_cast<Factory>(::dlsym(module, spec_.factory.c_str()));
-  if (make == nullptr) return {nullptr, ::dlerror()};
+  if (make == nullptr) return {nullptr, LastError()};
   std::unique_ptr<MidiDevice> device(make());
   if (!device) return {nullptr, spec_.factory + " made no device"};
   return {std::move(device), {}};
