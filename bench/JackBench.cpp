@@ -1,19 +1,15 @@
 #include "JackBench.h"
 
 #include <jack/midiport.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "midi/MidiResults.h"
+#include "tests/support/JackServer.h"
 
 namespace bench {
 
@@ -36,41 +32,22 @@ void OpenRt(RtMidiOut& out) {
   }
 }
 
-constexpr const char* kServer = "tastiva-bench-faults";
+// Started as the tests start theirs (scripts/lib/servers.sh).
+tastiva::test::PrivateServer server{"tastiva-bench-faults"};
 
 pid_t StartServer(int period) {
-  const std::string name = kServer;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);  // not left behind, even stopped, if this process dies
-    const std::string command = "exec jackd -n " + name + " -d dummy -r 48000 -p " +
-                                std::to_string(period) + " >/dev/null 2>&1";
-    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
+  server.driver = "-d dummy -r 48000 -p " + std::to_string(period);
+  if (!server.Start()) {
+    std::fprintf(stderr, "jack bench: jackd did not start\n");
+    std::exit(1);
   }
-  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+  server.Use();
   setenv("JACK_NO_START_SERVER", "1", 1);
-  for (int i = 0; i < 100; ++i) {
-    std::this_thread::sleep_for(50ms);
-    if (jack_client_t* probe = jack_client_open("probe", JackNoStartServer, nullptr)) {
-      jack_client_close(probe);
-      return pid;
-    }
-  }
-  std::fprintf(stderr, "jack bench: jackd did not start\n");
-  std::exit(1);
+  return server.pid;
 }
 
-void KillServer(pid_t pid) {
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  // What a killed server leaves behind.
-  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
-    const std::string file = entry.path().filename();
-    if (file.find(std::string("_") + kServer + "_") != std::string::npos) {
-      std::filesystem::remove(entry);
-    }
-  }
+void KillServer(pid_t) {
+  server.Kill();
 }
 
 Sink::Sink()

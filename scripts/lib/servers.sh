@@ -1,6 +1,7 @@
 # Private X and JACK servers for the tests, the package check and the benchmarks: started on
 # demand, always stopped on exit (the last started first, each before the next), every wait
-# bounded. Source it, then call servers_init once.
+# and every call of an X or JACK client bounded; runs side by side never share a server.
+# Source it, then call servers_init once.
 #
 #   RUN_TMP   this run's directory, removed on exit; the servers' logs go there
 #   RUN_PIDS  the processes to stop on exit, in the order they started: add your own
@@ -58,50 +59,116 @@ start_xvfb() {
   wait_until 10 xdpyinfo || fail "Xvfb does not answer"
 }
 
-# start_jack [PERIOD]: a JACK server on its dummy driver, 48 kHz, PERIOD frames (256); its
-# clients find it through the environment. jackd2 keeps at most 8 server names per user, and
-# frees the entry of one that was killed, or ended with clients still attached, only when a
-# server of the same name starts: the names come from a small fixed pool, so such entries are
-# reused rather than piling up. A name in use makes jackd exit, and the next is tried; so does
-# "too many servers", for up to 20 s.
+# Command-line clients of X and JACK wait for ever on a server that hangs (a wedged JACK
+# database, a stopped Xvfb): every call of one through these names is bounded, and one that
+# runs out says which. A client meant to run on in the background is called as `command NAME`.
+CLIENT_SECONDS=20
+bounded() {
+  local status=0
+  timeout -k 5 "$CLIENT_SECONDS" "$@" || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "FAIL: $1 did not end within $CLIENT_SECONDS s, its server hangs: $*" >&2
+  fi
+  return "$status"
+}
+for _client in xdotool xwininfo xdpyinfo xclip setxkbmap import weston-screenshooter \
+  jack_wait jack_lsp jack_connect jack_rec; do
+  eval "$_client() { bounded $_client \"\$@\"; }"
+done
+unset _client
+
+# start_jack [PERIOD]: a JACK server of this run's own on its dummy driver, 48 kHz, PERIOD
+# frames (256); its clients find it through the environment. Its name is RUN_TMP's, which no
+# other run has while this one lives; a second start in one run reuses it.
 start_jack() {
-  local period=${1:-256} deadline=$((SECONDS + 20)) n
+  local period=${1:-256} deadline=$((SECONDS + 60)) log
   export JACK_NO_START_SERVER=1
+  JACK_NAME="tastiva-${RUN_TMP##*.}"
+  log="$RUN_TMP/jackd-$period.log"
   while :; do
-    for n in 0 1 2 3 4 5 6 7; do
-      JACK_NAME="tastiva-jack-$n"
-      if ! jack_name_taken && try_jackd "$period"; then
-        export JACK_DEFAULT_SERVER="$JACK_NAME"
-        return 0
-      fi
-    done
-    [ "$SECONDS" -lt "$deadline" ] || break
-    sleep 0.5
+    jack_prepare
+    jackd -n "$JACK_NAME" -d dummy -r 48000 -p "$period" >"$log" 2>&1 &
+    JACK_PID=$!
+    RUN_PIDS+=("$JACK_PID")
+    if wait_until 10 jack_started; then
+      export JACK_DEFAULT_SERVER="$JACK_NAME"
+      return 0
+    fi
+    gone "$JACK_PID" || fail "jackd $JACK_NAME does not answer within 10 s$(jack_why_hung)"
+    stop_process "$JACK_PID"
+    JACK_PID=""
+    # All 8 entries of jackd2's table held by live servers: one may end soon.
+    grep -q "Too many servers" "$log" && [ "$SECONDS" -lt "$deadline" ] || break
+    sleep 1
   done
-  JACK_NAME=""
-  fail "jackd did not start within 20 s: $(cat "$RUN_TMP/jackd-$period.log")"
+  fail "jackd $JACK_NAME did not start: $(cat "$log")$(jack_registered | sed 's/^/\n  registered: /')"
+}
+jack_started() { gone "$JACK_PID" || jack_serves "$JACK_NAME"; }
+jack_serves() { [ "$(timeout -k 2 5 jack_wait -s "$1" -c 2>/dev/null)" = running ]; }
+
+# jack_prepare: clears what dead servers left that would stop a new one or hang it: a
+# metadata database left with no server running, and table entries of killed servers.
+jack_prepare() {
+  jack_clear_database
+  jack_reclaim_entries
 }
 
-jack_name_taken() {
-  pgrep -f "^jackd -n $JACK_NAME " >/dev/null || jack_serves
+# A jackd killed while it sets up its metadata database leaves it wedged: later servers hang
+# at start and their clients for ever. A server that ends normally removes it, so one there
+# while no jackd runs is left over; it goes, in one step so that no starting server sees half.
+JACK_DB="/dev/shm/jack_db-$(id -u)"
+jack_clear_database() {
+  [ -d "$JACK_DB" ] && ! pgrep -u "$(id -u)" -x jackd >/dev/null || return 0
+  local stale
+  stale="$JACK_DB.stale-$$-$RANDOM"
+  mv -T "$JACK_DB" "$stale" 2>/dev/null && rm -rf "$stale"
+  echo "removed the metadata database a killed jackd left behind ($JACK_DB)" >&2
+}
+jack_why_hung() {
+  local others
+  others=$(pgrep -u "$(id -u)" -x jackd | grep -vx "$JACK_PID" | xargs)
+  printf '; its metadata database %s may be wedged by a jackd killed while it set it up:' "$JACK_DB"
+  if [ -n "$others" ]; then
+    printf ' it is cleared at the next start with no jackd running (now running: %s)' "$others"
+  else
+    printf ' it is cleared at the next start'
+  fi
 }
 
-jack_serves() { [ "$(jack_wait -s "$JACK_NAME" -c 2>/dev/null)" = running ]; }
-
-# try_jackd PERIOD: 0 once the server answers; 1 if it ended or stayed silent for 5 s.
-try_jackd() {
-  jackd -n "$JACK_NAME" -d dummy -r 48000 -p "$1" >"$RUN_TMP/jackd-$1.log" 2>&1 &
-  JACK_PID=$!
-  RUN_PIDS+=("$JACK_PID")
-  for _ in $(seq 50); do
-    gone "$JACK_PID" && break
-    jack_serves && return 0
-    sleep 0.1
+# jackd2 registers each server in one table of 8 entries per machine
+# (/dev/shm/jack-shm-registry), all users together: from byte 24, entries 264 bytes apart of a
+# 4-byte process id and the name "jack-UID:NAME:". A server that ends normally frees its entry;
+# a killed one keeps it until a server of the same name starts, and with per-run names none
+# would: once the table is full, each entry of a dead server of this user is freed that way.
+JACK_REGISTRY=/dev/shm/jack-shm-registry
+jack_registered() {
+  [ -r "$JACK_REGISTRY" ] && [ "$(head -c 4 "$JACK_REGISTRY")" = KCAJ ] || return 0
+  local i pid name
+  for i in 0 1 2 3 4 5 6 7; do
+    pid=$(od -An -t d4 -j $((24 + 264 * i)) -N 4 "$JACK_REGISTRY" | tr -d ' ')
+    name=$(dd if="$JACK_REGISTRY" bs=1 skip=$((28 + 264 * i)) count=257 status=none | tr -d '\0')
+    [ -z "$name" ] || echo "$pid $name"
   done
-  # Its memory is left alone: the name may belong to another run's server.
-  stop_process "$JACK_PID"
-  JACK_PID=""
-  return 1
+}
+jack_reclaim_entries() {
+  local entries pid name
+  entries=$(jack_registered)
+  [ "$(grep -c . <<<"$entries")" -ge 8 ] || return 0
+  while read -r pid name; do
+    [[ $name == "jack-$(id -u):"*: ]] && ! kill -0 "$pid" 2>/dev/null || continue
+    name=${name#"jack-$(id -u):"}
+    jack_reclaim "${name%:}"
+  done <<<"$entries"
+}
+jack_reclaim() {
+  local pid
+  jackd -n "$1" -d dummy -r 48000 -p 256 >/dev/null 2>&1 &
+  pid=$!
+  RUN_PIDS+=("$pid")
+  wait_until 5 jack_serves "$1" || true
+  stop_process "$pid"
+  rm -f /dev/shm/jack_sem.*"_$1_"* /dev/shm/jack_"$1"_* 2>/dev/null || true
+  echo "freed jackd2's entry of a killed server $1" >&2
 }
 
 # Stops the JACK server, its clients (all started after it) first, and removes the
@@ -135,3 +202,19 @@ servers_cleanup() {
   remove_faketime_leftovers
   rm -rf "$RUN_TMP"
 }
+
+# Run as a command, for the C++ tests' servers (tests/support/JackServer.h):
+#   bash servers.sh jack_exec NAME JACKD_OPTIONS...   prepared as above, then becomes jackd
+#   bash servers.sh jack_serves NAME                  status 0 while NAME answers
+jack_exec() {
+  jack_prepare
+  exec jackd -n "$@"
+}
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  RUN_PIDS=()
+  case ${1:-} in
+    jack_exec | jack_serves) "$@" ;;
+    *) fail "usage: servers.sh jack_exec NAME JACKD_OPTIONS... | jack_serves NAME" ;;
+  esac
+fi

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/captions.sh" # start_accessibility
 TASTIVA=$1
 RECEIVER=$2
-A11Y="/usr/bin/python3 -B $(dirname "$0")/accessibility.py"
+A11Y="bounded /usr/bin/python3 -B $(dirname "$0")/accessibility.py"
 
 state_is() { [ "$($A11Y state "$1")" = "$2" ]; }
 has_name() { $A11Y names | grep -xF "$1" >/dev/null; }

@@ -1,6 +1,6 @@
 # Shared by the caption tests (source after lib.sh): the accessibility bus, the captions as a
 # screen reader reads them, and playing each caption through the key that types it.
-CAPTIONS="/usr/bin/python3 $(dirname "${BASH_SOURCE[0]}")/key_captions.py"
+CAPTIONS="bounded /usr/bin/python3 $(dirname "${BASH_SOURCE[0]}")/key_captions.py"
 
 # The captions of the keys from left to right in the us, de and fr layouts.
 us='Q 2 W 3 E 4 R Z S X D C V G B H N J M , L . ; / U 8 I 9 O 0 P ['

@@ -9,7 +9,7 @@ TASTIVA=$1
 RECEIVER=$2
 
 lock_group() {
-  /usr/bin/python3 -c "import ctypes; x = ctypes.CDLL('libX11.so.6')
+  bounded /usr/bin/python3 -c "import ctypes; x = ctypes.CDLL('libX11.so.6')
 x.XOpenDisplay.restype = ctypes.c_void_p; d = ctypes.c_void_p(x.XOpenDisplay(None))
 x.XkbLockGroup(d, 0x100, $1); x.XCloseDisplay(d)"
 }

@@ -67,7 +67,7 @@ expect_window "nested" "$fr" "the compositor's fr keymap"
 # Entry 1 of the device list is the receiver's port (see play_test.sh), chosen over the
 # accessibility bus: a click through the nested seat was lost now and then on a busy machine.
 # The keys then go through weston's seat.
-/usr/bin/python3 -B "$(dirname "$0")/accessibility.py" select Device 1
+bounded /usr/bin/python3 -B "$(dirname "$0")/accessibility.py" select Device 1
 wait_until 10 has_lines e2e-recv 2 ||
   fail "no program change after choosing the port: $(received e2e-recv) $(cat "$RUN_TMP/tastiva.log")"
 play_captions "nested, fr"

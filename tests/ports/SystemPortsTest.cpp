@@ -133,7 +133,7 @@ TEST(SystemPortsWithJack, OwnPortsAreSkippedVanishedOnesRefusedByName) {
 class ServerFault : public ::testing::Test {
  protected:
   void Open(const char* serverName) {
-    server.name = serverName;
+    server.role = serverName;
     ASSERT_TRUE(server.Start()) << "jackd did not start";
     server.Use();
     input = std::make_unique<JackInput>("input");

@@ -27,12 +27,11 @@ bool WaitFor(std::chrono::milliseconds timeout, Done done) {
   return true;
 }
 
-// One name per test for every run, as jackd2 keeps at most 8 servers per user and forgets a
-// stopped one only when its name returns; another run's server holds it for a while at most.
-// Probed by jack_wait, out of process: libjack keeps per-process state of the server it last
-// talked to.
+// Started and probed through the shell helper every test script uses
+// (scripts/lib/servers.sh), so the same rules hold: a name no other run has (the role and
+// this process's id), what killed servers left cleared before it starts, every probe bounded.
 struct PrivateServer {
-  std::string name;
+  std::string role;
   std::string driver = "-d dummy";
   pid_t pid = -1;
 
@@ -40,23 +39,21 @@ struct PrivateServer {
     if (pid > 0) kill(pid, SIGCONT);
     Stop();
   }
-  bool Serving() const {
-    const std::string probe = "test \"$(jack_wait -s " + name + " -c 2>/dev/null)\" = running";
-    return std::system(probe.c_str()) == 0;
-  }
+  std::string Name() const { return role + "-" + std::to_string(getpid()); }
+  bool Serving() const { return std::system(Helper("jack_serves").c_str()) == 0; }
   bool Start() {
+    // The helper becomes jackd: pid is the server's.
+    const std::string command = "exec " + Helper("jack_exec") + " " + driver + " >/dev/null 2>&1";
     return WaitFor(20s, [&] {
-      if (Serving()) return false;  // another run's
-      RemoveLeftovers();            // of a run that crashed
+      RemoveLeftovers();  // of this name's server if it was killed
       pid = fork();
       if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);  // not left behind, even stopped, if the test dies
-        const std::string command = "exec jackd -n " + name + " " + driver + " >/dev/null 2>&1";
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
       }
-      WaitFor(5s, [&] {
-        if (waitpid(pid, nullptr, WNOHANG) != 0) pid = -1;  // the name was taken
+      WaitFor(10s, [&] {
+        if (waitpid(pid, nullptr, WNOHANG) != 0) pid = -1;  // e.g. jackd2's 8 entries all held
         return pid < 0 || Serving();
       });
       if (pid > 0 && Serving()) return true;
@@ -79,13 +76,18 @@ struct PrivateServer {
   // The semaphores and memory a killed server leaves in /dev/shm.
   void RemoveLeftovers() const {
     for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
-      if (entry.path().filename().string().find("_" + name + "_") != std::string::npos) {
+      if (entry.path().filename().string().find("_" + Name() + "_") != std::string::npos) {
         std::filesystem::remove(entry.path());
       }
     }
   }
+  std::string Helper(const char* call) const {
+    const auto script =
+        std::filesystem::path(__FILE__).parent_path() / "../../scripts/lib/servers.sh";
+    return "bash " + script.string() + " " + call + " " + Name();
+  }
   // Sets the server for the JACK clients made from now on.
-  void Use() const { setenv("JACK_DEFAULT_SERVER", name.c_str(), 1); }
+  void Use() const { setenv("JACK_DEFAULT_SERVER", Name().c_str(), 1); }
 };
 
 }  // namespace tastiva::test

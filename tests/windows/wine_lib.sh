@@ -87,7 +87,7 @@ read_box() {
   # A click on its text gives it the keyboard, as a user's would.
   xdotool mousemove --window "$box" 20 20 click 1
   # A stand-in owns the clipboard until Wine takes it over with the box's text.
-  xclip -quiet -selection clipboard -i <<<"(nothing copied)" >/dev/null 2>&1 &
+  command xclip -quiet -selection clipboard -i <<<"(nothing copied)" >/dev/null 2>&1 &
   marker=$!
   RUN_PIDS+=("$marker")
   wait_until 5 clipboard_holds "(nothing copied)" || fail "the clipboard stand-in did not start"
