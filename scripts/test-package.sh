@@ -34,6 +34,13 @@ timeout 600 lintian --allow-root --fail-on error,warning --tag-display-limit 0 \
   --suppress-tags initial-upload-closes-no-bugs "$deb"
 echo "lintian: no errors or warnings"
 
+# The package is installed machine-wide: one run at a time from here, the others wait.
+exec 9>/tmp/tastiva-package-check.lock
+if ! flock -n 9; then
+  echo "waiting for another run's package check to end"
+  flock -w 900 9 || { echo "FAIL: another run's package check held the machine for 15 minutes" >&2; exit 1; }
+fi
+
 # From here on, the servers and the installed package are undone on any exit.
 source tests/e2e/lib.sh
 installed=0
