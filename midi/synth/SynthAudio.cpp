@@ -100,7 +100,7 @@ SynthAudio::~SynthAudio() {
     if (current_) current_->link->Play(false);
     current_.reset();
     if (attempt_) attempt_->Abandon();  // a driver it made is deleted where Made says
-    Drivers().Post([shelf = shelf_] { shelf->made.reset(); });
+    if (usedDrivers_) Drivers().Post([shelf = shelf_] { shelf->made.reset(); });
   } catch (...) {
     // Out of memory: a kept driver is left to its timer.
   }
@@ -111,6 +111,7 @@ void SynthAudio::Begin(FluidSettingsHandle settings, FluidSynthHandle synth,
   // Drivers whose server or card is missing print on failing, though the next one may work.
   QuietAudioLibraries();
   if (attempt_) attempt_->Abandon();
+  usedDrivers_ = true;
   Request<std::shared_ptr<Made>> attempt;
   attempt_ = attempt;
   Drivers().Post([attempt, shelf = shelf_, settings, synth, drivers] {

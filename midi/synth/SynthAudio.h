@@ -52,6 +52,7 @@ class SynthAudio {
   std::shared_ptr<Made> current_;
   std::shared_ptr<Shelf> shelf_;
   std::optional<Request<std::shared_ptr<Made>>> attempt_;
+  bool usedDrivers_ = false;  // whether the shelf may hold a driver
 };
 
 }  // namespace tastiva
