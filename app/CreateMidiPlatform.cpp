@@ -7,8 +7,11 @@
 #ifdef TASTIVA_SYNTH_MODULE
 #include "midi/devices/ModuleDevice.h"
 #endif
-#include "midi/ports/SystemPorts.h"
+#include "midi/rtmidi/RtMidiPorts.h"
 #include "midi/synth/BuiltinSynth.h"
+#endif
+#ifdef __linux__
+#include "midi/jack/JackPorts.h"
 #endif
 
 namespace tastiva {
@@ -27,7 +30,14 @@ std::unique_ptr<MidiPlatform> CreateMidiPlatform() {
   std::vector<std::unique_ptr<PortDirectory> > directories;
   directories.push_back(
       std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice> >{synth}));
-  directories.push_back(std::make_unique<SystemPorts>());
+#ifdef __APPLE__
+  directories.push_back(std::make_unique<RtMidiPorts>(RtMidi::MACOSX_CORE, "CoreMIDI"));
+#else
+  directories.push_back(std::make_unique<RtMidiPorts>(RtMidi::LINUX_ALSA, "the ALSA sequencer"));
+#endif
+#ifdef __linux__
+  directories.push_back(std::make_unique<JackPorts>());
+#endif
   return std::make_unique<DesktopPlatform>(std::move(directories));
 #endif
 }

@@ -1,24 +1,17 @@
 #include "DirectSynth.h"
 
-DirectSynth::~DirectSynth() {
-  if (driver_) delete_fluid_audio_driver(driver_);
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
-}
+DirectSynth::~DirectSynth() = default;
 
 bool DirectSynth::Open(const std::string& name, const std::string& soundFont,
                        jack_client_t* probe) {
-  settings_ = new_fluid_settings();
-  fluid_settings_setnum(settings_, "synth.sample-rate", 48000);
-  fluid_settings_setint(settings_, "synth.cpu-cores", 1);
-  fluid_settings_setint(settings_, "synth.polyphony", 128);
-  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setstr(settings_, "audio.driver", "jack");
-  fluid_settings_setint(settings_, "audio.jack.autoconnect", 0);
-  fluid_settings_setstr(settings_, "audio.jack.id", name.c_str());
-  synth_ = new_fluid_synth(settings_);
-  if (!synth_ || fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) return false;
-  driver_ = new_fluid_audio_driver(settings_, synth_);
+  settings_ = tastiva::MakeSynthSettings(48000);
+  if (!settings_) return false;
+  tastiva::ChooseAudioDriver(settings_.get(), "jack", name, false);
+  synth_ = tastiva::NewFluidSynth(settings_);
+  if (!synth_ || fluid_synth_sfload(synth_.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
+    return false;
+  }
+  driver_.reset(new_fluid_audio_driver(settings_.get(), synth_.get()));
   if (!driver_) return false;
   const std::string ours = jack_get_client_name(probe);
   const char** ports = jack_get_ports(probe, ("^" + name + "[^:]*:").c_str(),
@@ -34,8 +27,8 @@ bool DirectSynth::Open(const std::string& name, const std::string& soundFont,
 
 void DirectSynth::Note(bool on) {
   if (on) {
-    fluid_synth_noteon(synth_, 0, 53, 127);
+    fluid_synth_noteon(synth_.get(), 0, 53, 127);
   } else {
-    fluid_synth_noteoff(synth_, 0, 53);
+    fluid_synth_noteoff(synth_.get(), 0, 53);
   }
 }

@@ -1,11 +1,13 @@
-// The reference for key -> sound: a FluidSynth on JACK set up as the program sets its own up,
-// its outputs connected to the probe's audio inputs.
+// The reference for key -> sound: a FluidSynth on JACK with the program's settings, its
+// outputs connected to the probe's audio inputs.
 #pragma once
 
 #include <fluidsynth.h>
 #include <jack/jack.h>
 
 #include <string>
+
+#include "midi/synth/SynthSettings.h"
 
 class DirectSynth {
  public:
@@ -19,7 +21,7 @@ class DirectSynth {
   void Note(bool on);
 
  private:
-  fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  fluid_audio_driver_t* driver_ = nullptr;
+  tastiva::FluidSettingsHandle settings_;
+  tastiva::FluidSynthHandle synth_;
+  tastiva::FluidDriverPtr driver_;  // declared last: stopped first
 };

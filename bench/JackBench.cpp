@@ -90,11 +90,11 @@ void Sink::Settle() {
   }
 }
 
-std::shared_ptr<tastiva::MidiDevice> OpenSink(tastiva::SystemPorts& ports) {
-  for (const auto& device : ports.ListPorts()) {
-    if (device->Name() == "sink:in" && device->Open().code == tastiva::MMSYSERR_NOERROR) {
-      return device;
-    }
+std::shared_ptr<tastiva::MidiDevice> OpenSink(tastiva::JackPorts& ports) {
+  for (const auto& port : ports.ListPorts().ports) {
+    if (port.longName != "sink:in") continue;
+    auto device = port.make(port.longName);
+    if (device->Open().code == tastiva::MMSYSERR_NOERROR) return device;
   }
   std::fprintf(stderr, "jack bench: cannot open sink:in\n");
   std::exit(1);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "midi/devices/MidiDevice.h"
-#include "midi/ports/SystemPorts.h"
+#include "midi/jack/JackPorts.h"
 
 namespace bench {
 
@@ -45,7 +45,7 @@ struct Sink {
 };
 
 // The program's output to the sink.
-std::shared_ptr<tastiva::MidiDevice> OpenSink(tastiva::SystemPorts& ports);
+std::shared_ptr<tastiva::MidiDevice> OpenSink(tastiva::JackPorts& ports);
 // RtMidi's output to the sink.
 void OpenRt(RtMidiOut& out);
 void SendRt(RtMidiOut& out, std::uint32_t message);

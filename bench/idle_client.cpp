@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "midi/synth/SynthSettings.h"
+
 namespace {
 
 volatile std::sig_atomic_t stop = 0;
@@ -48,32 +50,23 @@ int RtMidiIdle(const char* name, const std::string& port) {
   return 0;
 }
 
-// As the program sets FluidSynth up for JACK.
+// With the program's settings, on JACK.
 int FluidSynthIdle(const char* name, const char* soundFont) {
-  fluid_settings_t* settings = new_fluid_settings();
-  fluid_settings_setnum(settings, "synth.sample-rate", 48000);
-  fluid_settings_setint(settings, "synth.cpu-cores", 1);
-  fluid_settings_setint(settings, "synth.polyphony", 128);
-  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setstr(settings, "audio.driver", "jack");
-  fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-  fluid_settings_setstr(settings, "audio.jack.id", name);
-  fluid_synth_t* synth = new_fluid_synth(settings);
-  int status = 1;
-  if (synth && fluid_synth_sfload(synth, soundFont, 1) != FLUID_FAILED) {
-    if (fluid_audio_driver_t* driver = new_fluid_audio_driver(settings, synth)) {
-      WaitForSignal();
-      delete_fluid_audio_driver(driver);
-      status = 0;
-    } else {
-      std::fprintf(stderr, "idle_client: no JACK audio driver\n");
-    }
-  } else {
+  const tastiva::FluidSettingsHandle settings = tastiva::MakeSynthSettings(48000);
+  if (!settings) return 1;
+  tastiva::ChooseAudioDriver(settings.get(), "jack", name);
+  const tastiva::FluidSynthHandle synth = tastiva::NewFluidSynth(settings);
+  if (!synth || fluid_synth_sfload(synth.get(), soundFont, 1) == FLUID_FAILED) {
     std::fprintf(stderr, "idle_client: cannot load %s\n", soundFont);
+    return 1;
   }
-  if (synth) delete_fluid_synth(synth);
-  delete_fluid_settings(settings);
-  return status;
+  const tastiva::FluidDriverPtr driver(new_fluid_audio_driver(settings.get(), synth.get()));
+  if (!driver) {
+    std::fprintf(stderr, "idle_client: no JACK audio driver\n");
+    return 1;
+  }
+  WaitForSignal();
+  return 0;
 }
 
 }  // namespace

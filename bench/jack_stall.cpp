@@ -87,7 +87,7 @@ int Stall(int runs) {
   const pid_t server = StartServer(256);
   {
     Sink sink;
-    tastiva::SystemPorts ports("bench-faults");
+    tastiva::JackPorts ports("bench-faults");
     const auto device = OpenSink(ports);
     int accepted = 0, i = 0;
     double longest = 0;

@@ -92,7 +92,7 @@ int Xruns(int period, int messages, int loadThreads) {
       }
     };
     {
-      tastiva::SystemPorts ports("bench-faults");
+      tastiva::JackPorts ports("bench-faults");
       const auto device = OpenSink(ports);
       loaded("program", [&] { paced([&](std::uint32_t m) { device->Send(m); }); });
     }

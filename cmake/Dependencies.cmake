@@ -1,6 +1,8 @@
 # Every outside library, found once for the whole tree. The pkg-config targets are global so
 # each folder links them by name without looking them up again.
 
+find_package(Threads REQUIRED)
+
 if(NOT TASTIVA_MIDI_ONLY)
   set(_qt_components Widgets Gui)
   if(TASTIVA_BUILD_TESTS)
@@ -16,7 +18,6 @@ endif()
 
 if(TASTIVA_DESKTOP_BACKENDS)
   find_package(PkgConfig REQUIRED)
-  find_package(Threads REQUIRED)
   pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET GLOBAL fluidsynth>=2.0)
   pkg_check_modules(RTMIDI REQUIRED IMPORTED_TARGET GLOBAL rtmidi>=5.0)
   pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET GLOBAL glib-2.0)

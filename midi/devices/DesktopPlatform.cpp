@@ -1,14 +1,24 @@
 #include "midi/devices/DesktopPlatform.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "midi/MidiResults.h"
+#include "midi/devices/DeviceNames.h"
+#include "midi/devices/Failure.h"
 
 namespace tastiva {
 
-DesktopPlatform::DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories)
-    : directories_(std::move(directories)) {}
+DesktopPlatform::DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories,
+                                 Report report)
+    : directories_(std::move(directories)), report_(std::move(report)) {
+  if (!report_) {
+    report_ = [](const std::string& problem) {
+      std::fprintf(stderr, "Tastiva: %s\n", problem.c_str());
+    };
+  }
+}
 
 void DesktopPlatform::ListDevicesOnce() {
   if (!listed_) midiOutGetNumDevs();
@@ -22,10 +32,30 @@ std::uint32_t DesktopPlatform::midiOutGetNumDevs() {
   }
   // Listed afresh on every count, as winmm does; handles already open keep their device.
   devices_.clear();
-  for (const auto& directory : directories_) {
-    for (auto& device : directory->ListPorts()) devices_.push_back(std::move(device));
-  }
   listed_ = true;
+  try {
+    std::vector<FoundPort> found;
+    for (const auto& directory : directories_) {
+      PortListing listing;
+      try {
+        listing = directory->ListPorts();
+      } catch (...) {
+        listing.problem = CaughtFailure("Listing the MIDI ports").detail;
+        if (listing.problem.empty()) listing.problem = MidiResultText(MMSYSERR_NOMEM);
+      }
+      if (!listing.problem.empty()) report_(listing.problem);
+      for (FoundPort& port : listing.ports) found.push_back(std::move(port));
+    }
+    std::vector<std::string> longNames;
+    for (const FoundPort& port : found) longNames.push_back(port.longName);
+    const std::vector<std::string> names = DeviceNames(longNames, kMaxDeviceNameBytes);
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      if (auto device = found[i].make(names[i])) devices_.push_back({std::move(device), names[i]});
+    }
+  } catch (...) {
+    devices_.clear();
+    report_(MidiResultText(MMSYSERR_NOMEM));
+  }
   return static_cast<std::uint32_t>(devices_.size());
 }
 
@@ -34,11 +64,10 @@ MidiResult DesktopPlatform::midiOutGetDevCapsA(std::uint32_t deviceId, MidiOutCa
   ListDevicesOnce();
   if (deviceId >= devices_.size()) return MMSYSERR_BADDEVICEID;  // the mapper too: there is none
   if (caps == nullptr || size < sizeof(MidiOutCaps)) return MMSYSERR_INVALPARAM;
-  const MidiDevice& device = *devices_[deviceId];
+  const Listed& listed = devices_[deviceId];
   *caps = MidiOutCaps{};
-  const std::string name = device.Name();
-  std::memcpy(caps->szPname, name.data(), std::min<std::size_t>(name.size(), 31));
-  caps->wTechnology = device.Technology();
+  std::memcpy(caps->szPname, listed.name.data(), std::min<std::size_t>(listed.name.size(), 31));
+  caps->wTechnology = listed.device->Technology();
   caps->wChannelMask = 0xFFFF;
   return MMSYSERR_NOERROR;
 }
@@ -50,7 +79,7 @@ MidiResult DesktopPlatform::midiOutOpen(MidiHandle* handle, std::uint32_t device
   if (handle == nullptr) return MMSYSERR_INVALPARAM;
   if (deviceId >= devices_.size()) return MMSYSERR_BADDEVICEID;
   if (callback != 0 || flags != 0) return MMSYSERR_INVALFLAG;  // no callbacks are offered
-  const auto& device = devices_[deviceId];
+  const auto& device = devices_[deviceId].device;
   const bool inUse = std::any_of(open_.begin(), open_.end(),
                                  [&](const auto& entry) { return entry.second == device; });
   if (inUse) return MMSYSERR_ALLOCATED;

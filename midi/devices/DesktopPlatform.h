@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "midi/MidiPlatform.h"
@@ -10,11 +12,16 @@
 namespace tastiva {
 
 // The MIDI platform on systems without winmm: the devices of the directories it is given,
-// in their order (the built-in synthesizer first, then the system ports). There is no
-// mapper. Codes and texts keep winmm's meaning.
+// in their order (the built-in synthesizer first, then the system ports), each named uniquely
+// among all of them. There is no mapper. Codes and texts keep winmm's meaning. Called from one
+// thread, the program's UI thread.
 class DesktopPlatform final : public MidiPlatform {
  public:
-  explicit DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories);
+  // What a listing that could not see every port says; the default prints it on stderr.
+  using Report = std::function<void(const std::string& problem)>;
+
+  explicit DesktopPlatform(std::vector<std::unique_ptr<PortDirectory>> directories,
+                           Report report = nullptr);
 
   std::uint32_t midiOutGetNumDevs() override;
   MidiResult midiOutGetDevCapsA(std::uint32_t deviceId, MidiOutCaps* caps,
@@ -29,8 +36,14 @@ class DesktopPlatform final : public MidiPlatform {
   void ListDevicesOnce();
   MidiResult Keep(DeviceResult result);
 
+  struct Listed {
+    std::shared_ptr<MidiDevice> device;
+    std::string name;
+  };
+
   std::vector<std::unique_ptr<PortDirectory>> directories_;
-  std::vector<std::shared_ptr<MidiDevice>> devices_;
+  Report report_;
+  std::vector<Listed> devices_;
   bool listed_ = false;
   std::map<MidiHandle, std::shared_ptr<MidiDevice>> open_;
   MidiHandle nextHandle_ = 1;

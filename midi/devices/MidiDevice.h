@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,12 +20,13 @@ struct DeviceResult {
   std::string detail;
 };
 
-// One output device of the desktop platform (the built-in synthesizer, a system port).
+// One output device of the desktop platform (the built-in synthesizer, a system port). Every
+// call comes from the platform's thread, the program's UI thread; none may wait long.
 class MidiDevice {
  public:
   virtual ~MidiDevice() = default;
 
-  // The name shown in the device list; the platform cuts it to 31 characters.
+  // Its own name; the device list shows the one its listing gave it.
   virtual std::string Name() const = 0;
   virtual std::uint16_t Technology() const = 0;  // MOD_SWSYNTH, MOD_MIDIPORT, ...
   virtual DeviceResult Open() = 0;
@@ -35,22 +37,42 @@ class MidiDevice {
   virtual void Prepare() {}
 };
 
+// A port a listing found: a readable name of any length, and how to make its device once its
+// name in the device list (cut to fit, unique among all ports listed) is known.
+struct FoundPort {
+  std::string longName;
+  std::function<std::shared_ptr<MidiDevice>(const std::string& name)> make;
+};
+
+// What a listing gives: the ports found, and why it may be incomplete ("" when it is not).
+struct PortListing {
+  std::vector<FoundPort> ports;
+  std::string problem;
+};
+
 // A source of output devices: the system's ports, listed afresh on request, or a fixed set.
+// Called from the platform's thread.
 class PortDirectory {
  public:
   virtual ~PortDirectory() = default;
-  // Devices present now, in a stable order.
-  virtual std::vector<std::shared_ptr<MidiDevice>> ListPorts() = 0;
+  // Ports present now, in a stable order.
+  virtual PortListing ListPorts() = 0;
   // Starts in the background what the next listing and its devices' opening wait for.
   virtual void Prepare() {}
 };
 
-// Devices that are always there, such as a built-in synthesizer.
+// Devices that are always there, such as a built-in synthesizer, under their own names.
 class FixedDevices final : public PortDirectory {
  public:
   explicit FixedDevices(std::vector<std::shared_ptr<MidiDevice>> devices)
       : devices_(std::move(devices)) {}
-  std::vector<std::shared_ptr<MidiDevice>> ListPorts() override { return devices_; }
+  PortListing ListPorts() override {
+    PortListing listing;
+    for (const auto& device : devices_) {
+      listing.ports.push_back({device->Name(), [device](const std::string&) { return device; }});
+    }
+    return listing;
+  }
   void Prepare() override {
     for (const auto& device : devices_) device->Prepare();
   }

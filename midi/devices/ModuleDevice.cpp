@@ -6,13 +6,44 @@
 #include <array>
 
 #include "midi/MidiResults.h"
+#include "midi/devices/Failure.h"
+#include "midi/devices/ModuleFile.h"
 
 namespace tastiva {
 
-ModuleDevice::ModuleDevice(Spec spec) : spec_(std::move(spec)) {}
+namespace {
+
+std::string LastError() {
+  const char* why = ::dlerror();
+  return why != nullptr ? why : "unknown error";
+}
+
+// On the loader's worker, or the caller's thread if there is none.
+ModuleDevice::Loaded Load(const ModuleDevice::Spec& spec) {
+  if (std::string problem = ModuleFileProblem(spec.path); !problem.empty()) {
+    return {nullptr, std::move(problem)};
+  }
+  void* module = ::dlopen(spec.path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) return {nullptr, LastError()};
+  using Factory = MidiDevice* (*)();
+  const auto make = reinterpret_cast<Factory>(::dlsym(module, spec.factory.c_str()));
+  if (make == nullptr) return {nullptr, LastError()};
+  std::unique_ptr<MidiDevice> device(make());
+  if (!device) return {nullptr, spec.factory + " made no device"};
+  return {std::move(device), {}};
+}
+
+// A load nobody waits for any more ends on its own.
+constexpr auto kNoWait = std::chrono::milliseconds(0);
+
+}  // namespace
+
+ModuleDevice::ModuleDevice(Spec spec) : spec_(std::move(spec)), loader_(kNoWait) {}
 
 // The device's threads run the module's code: it is never unloaded.
-ModuleDevice::~ModuleDevice() = default;
+ModuleDevice::~ModuleDevice() {
+  if (loading_) loading_->Abandon();
+}
 
 std::string ModuleDevice::BesideProgram(const std::string& relative) {
   std::array<char, 4096> self{};
@@ -22,44 +53,25 @@ std::string ModuleDevice::BesideProgram(const std::string& relative) {
   return path.substr(0, path.rfind('/') + 1) + relative;
 }
 
-namespace {
-
-std::string LastError() {
-  const char* why = ::dlerror();
-  return why != nullptr ? why : "unknown error";
-}
-
-}  // namespace
-
-ModuleDevice::Loaded ModuleDevice::Load() const {
-  void* module = ::dlopen(spec_.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return {nullptr, LastError()};
-  using Factory = MidiDevice* (*)();
-  const auto make = reinterpret_cast<Factory>(::dlsym(module, spec_.factory.c_str()));
-  if (make == nullptr) return {nullptr, LastError()};
-  std::unique_ptr<MidiDevice> device(make());
-  if (!device) return {nullptr, spec_.factory + " made no device"};
-  return {std::move(device), {}};
-}
-
 void ModuleDevice::Prepare() {
-  if (device_ || loading_.valid() || !error_.empty()) return;
+  if (device_ || loading_ || !error_.empty()) return;
   try {
-    loading_ = std::async(std::launch::async, [this] {
-      Loaded loaded = Load();
+    loading_ = loader_.Ask([spec = spec_] {
+      Loaded loaded = Load(spec);
       if (loaded.device) loaded.device->Prepare();
       return loaded;
     });
   } catch (...) {
-    // No thread: the module loads when the device opens.
+    // No worker: the module loads when the device opens.
   }
 }
 
 MidiDevice* ModuleDevice::Device() {
   if (!device_ && error_.empty()) {
-    Loaded loaded = loading_.valid() ? loading_.get() : Load();
+    Loaded loaded = loading_ ? loading_->Await().value_or(Loaded{}) : Load(spec_);
+    loading_.reset();
     device_ = std::move(loaded.device);
-    error_ = std::move(loaded.error);
+    error_ = device_ ? std::string() : loaded.error.empty() ? "unknown error" : loaded.error;
   }
   return device_.get();
 }
@@ -70,7 +82,7 @@ DeviceResult ModuleDevice::Open() {
     return {MMSYSERR_NODRIVER, "The " + spec_.name + " is not installed properly: " + error_ +
                                    ". Install the program again."};
   } catch (...) {
-    return MMSYSERR_NOMEM;
+    return CaughtFailure("The " + spec_.name);
   }
 }
 

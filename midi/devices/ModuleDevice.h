@@ -1,16 +1,18 @@
 #pragma once
 
-#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "base/SerialWorker.h"
 #include "midi/devices/MidiDevice.h"
 
 namespace tastiva {
 
 // A device whose code lives in a module of its own, loaded only when it is first prepared or
 // opened: the libraries it needs (FluidSynth and its tree) then cost the program's start
-// nothing, and a missing module only makes its device refuse to open.
+// nothing, and a missing or broken module only makes its device refuse to open. Its calls come
+// from one thread; the loading runs on a worker of its own.
 class ModuleDevice final : public MidiDevice {
  public:
   struct Spec {
@@ -31,20 +33,21 @@ class ModuleDevice final : public MidiDevice {
   DeviceResult Open() override;
   DeviceResult Close() override;
   DeviceResult Send(std::uint32_t message) override;
-  // Loads the module in the background and prepares its device there.
+  // Loads the module on the worker and prepares its device there.
   void Prepare() override;
 
- private:
   struct Loaded {
     std::unique_ptr<MidiDevice> device;
     std::string error;  // why there is none
   };
-  Loaded Load() const;
+
+ private:
   // Waits for the loading Prepare started, or loads now.
   MidiDevice* Device();
 
   Spec spec_;
-  std::future<Loaded> loading_;
+  SerialWorker loader_;
+  std::optional<Request<Loaded>> loading_;
   std::unique_ptr<MidiDevice> device_;
   std::string error_;
 };

@@ -1,10 +1,8 @@
 #include "midi/synth/BuiltinSynth.h"
 
-#include <new>
-
 #include "midi/MidiResults.h"
 #include "midi/ShortMessage.h"
-#include "midi/synth/FluidLog.h"
+#include "midi/devices/Failure.h"
 #include "midi/synth/SoundFontSearch.h"
 #include "midi/synth/SynthAudio.h"
 #include "midi/synth/SynthEngine.h"
@@ -12,6 +10,50 @@
 #include "midi/synth/SynthWorker.h"
 
 namespace tastiva {
+
+struct BuiltinSynth::Parts {
+  // The audio thread plays the engine's synth: declared after it, so stopped before it goes.
+  SynthEngine engine;
+  SynthAudio audio;
+};
+
+namespace {
+
+// What Open does, on whichever thread: the synthesizer made, its SoundFont read, the audio
+// system joined.
+DeviceResult Start(BuiltinSynth::Parts& parts, const BuiltinSynth::Options& options) {
+  const DeviceResult created = parts.engine.Create(options.sampleRate);
+  if (created.code != MMSYSERR_NOERROR) return created;
+  const bool audio = !options.audioDrivers.empty();
+  // The audio system is joined while the SoundFont is read: the first open waits for the
+  // longer of the two, not both.
+  if (audio) {
+    parts.audio.Begin(parts.engine.settings(), parts.engine.synth(), options.audioDrivers);
+  }
+  DeviceResult loaded = parts.engine.Load(options.soundFonts);
+  const bool playing = audio && parts.audio.Finish();
+  if (loaded.code != MMSYSERR_NOERROR) {
+    parts.audio.Stop();
+    return loaded;
+  }
+  if (audio && !playing) return {MMSYSERR_NODRIVER, NoAudioText()};
+  return MMSYSERR_NOERROR;
+}
+
+// A call that throws says what it threw.
+template <typename Call>
+DeviceResult Guarded(Call&& call) {
+  try {
+    return call();
+  } catch (...) {
+    return CaughtFailure(std::string("The ") + BuiltinSynth::kName);
+  }
+}
+
+// A prepare nobody waits for any more is left to end on its own.
+constexpr auto kNoWait = std::chrono::milliseconds(0);
+
+}  // namespace
 
 BuiltinSynth::Options BuiltinSynth::DefaultOptions() {
   Options options;
@@ -27,11 +69,11 @@ BuiltinSynth::Options BuiltinSynth::DefaultOptions() {
 }
 
 BuiltinSynth::BuiltinSynth(Options options)
-    : options_(std::move(options)),
-      engine_(std::make_unique<SynthEngine>()),
-      audio_(std::make_unique<SynthAudio>()) {}
+    : options_(std::move(options)), parts_(std::make_shared<Parts>()), preparer_(kNoWait) {}
 
-BuiltinSynth::~BuiltinSynth() = default;
+BuiltinSynth::~BuiltinSynth() {
+  if (prepared_) prepared_->Abandon();
+}
 
 std::string BuiltinSynth::Name() const {
   return kName;
@@ -42,80 +84,65 @@ std::uint16_t BuiltinSynth::Technology() const {
 }
 
 void BuiltinSynth::Prepare() {
-  if (open_ || prepared_.valid()) return;
+  if (open_ || prepared_) return;
   try {
-    prepared_ = std::async(std::launch::async, [this] { return Start(); });
+    prepared_ = preparer_.Ask([parts = parts_, options = options_] {
+      return Guarded([&] { return Start(*parts, options); });
+    });
   } catch (...) {
-    // No thread: Open does it all.
+    // No worker: Open does it all.
   }
 }
 
 DeviceResult BuiltinSynth::Open() {
   if (open_) return MMSYSERR_ALLOCATED;
   // What Prepare started counts once; a failure is met again by the next Open.
-  DeviceResult started = prepared_.valid() ? prepared_.get() : Start();
+  DeviceResult started;
+  if (prepared_) {
+    started = prepared_->Await().value_or(DeviceResult(MMSYSERR_ERROR));
+    prepared_.reset();
+  } else {
+    started = Guarded([&] { return Start(*parts_, options_); });
+  }
   open_ = started.code == MMSYSERR_NOERROR;
   return started;
 }
 
-DeviceResult BuiltinSynth::Start() {
-  try {
-    const DeviceResult created = engine_->Create(options_.sampleRate);
-    if (created.code != MMSYSERR_NOERROR) return created;
-    const bool audio = !options_.audioDrivers.empty();
-    // The audio system is joined while the SoundFont is read: the first open waits for the
-    // longer of the two, not both.
-    if (audio) audio_->Begin(engine_->settings(), engine_->synth(), options_.audioDrivers);
-    DeviceResult loaded = engine_->Load(options_.soundFonts);
-    const bool playing = audio && audio_->Finish();
-    if (loaded.code != MMSYSERR_NOERROR) {
-      audio_->Stop();
-      return loaded;
-    }
-    if (audio && !playing) return {MMSYSERR_NODRIVER, NoAudioText()};
-    return MMSYSERR_NOERROR;
-  } catch (const std::bad_alloc&) {
-    return MMSYSERR_NOMEM;
-  } catch (...) {
-    return MMSYSERR_ERROR;
-  }
-}
-
 DeviceResult BuiltinSynth::Close() {
   if (!open_) return MMSYSERR_INVALHANDLE;
-  // The audio thread lets go of the synthesizer at once; the engine and its SoundFont stay
-  // for the next open.
-  audio_->Stop();
-  engine_->Silence();
   open_ = false;
-  return MMSYSERR_NOERROR;
+  return Guarded([&] {
+    // The audio thread lets go of the synthesizer at once; the engine and its SoundFont stay
+    // for the next open.
+    parts_->audio.Stop();
+    parts_->engine.Silence();
+    return DeviceResult(MMSYSERR_NOERROR);
+  });
 }
 
 DeviceResult BuiltinSynth::Send(std::uint32_t message) {
-  try {
-    if (!open_) return MMSYSERR_INVALHANDLE;
+  if (!open_) return MMSYSERR_INVALHANDLE;
+  return Guarded([&] {
     // Nothing would be heard: its server stopped or hangs. Choosing the synthesizer again
     // starts whatever audio system runs then.
-    if (audio_->Stalled()) return {MIDIERR_NOTREADY, AudioStoppedText(audio_->Driver())};
+    if (parts_->audio.Stalled()) {
+      return DeviceResult(MIDIERR_NOTREADY, AudioStoppedText(parts_->audio.Driver()));
+    }
     const ShortMessageBytes m = UnpackShortMessage(message);
-    if (m.size == 0) return MMSYSERR_NOERROR;  // running status: nothing to act on
-    FluidLog::Instance().Clear();
-    const MidiResult code = engine_->worker().Play(m);
-    if (code == MMSYSERR_NOERROR) return code;
-    const std::string reason = FluidLog::Instance().Last();
-    return {code, reason.empty() ? std::string() : RefusedText(reason)};
-  } catch (const std::bad_alloc&) {
-    return MMSYSERR_NOMEM;
-  } catch (...) {
-    return MMSYSERR_ERROR;
-  }
+    if (m.size == 0) return DeviceResult(MMSYSERR_NOERROR);  // running status: nothing to act on
+    DeviceResult played = parts_->engine.worker().Play(m);
+    if (played.code != MMSYSERR_NOERROR && !played.detail.empty()) {
+      played.detail = RefusedText(played.detail);
+    }
+    return played;
+  });
 }
 
 std::vector<float> BuiltinSynth::RenderOffline(std::size_t frames) {
   try {
     // With a driver running, the audio thread owns the rendering.
-    if (audio_->Running()) return {};
-    return engine_->Render(frames);
+    if (!open_ || parts_->audio.Running()) return {};
+    return parts_->engine.Render(frames);
   } catch (...) {
     return {};
   }

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/SerialWorker.h"
 #include "midi/devices/MidiDevice.h"
 
 namespace tastiva {
 
-class SynthEngine;
-class SynthAudio;
-
 // Device 0 on systems without winmm: a General MIDI synthesizer (FluidSynth) that plays
-// through the system's audio output, so the program sounds with no MIDI hardware.
+// through the system's audio output, so the program sounds with no MIDI hardware. Its calls
+// come from one thread, the program's UI thread; the work that waits runs on workers that
+// share what they use, so the device may be destroyed at any moment.
 class BuiltinSynth final : public MidiDevice {
  public:
   struct Options {
@@ -37,25 +37,22 @@ class BuiltinSynth final : public MidiDevice {
   DeviceResult Close() override;
   DeviceResult Send(std::uint32_t message) override;
 
-  // Makes the synthesizer, reads the SoundFont and joins the audio system, where it renders
-  // silence until the Open that follows, which then waits only for what is left.
+  // Makes the synthesizer, reads the SoundFont and joins the audio system on a worker, where
+  // it renders silence until the Open that follows, which then waits only for what is left.
   void Prepare() override;
 
-  // Renders frames of stereo audio (interleaved left/right) while no audio driver runs, once
-  // the instruments chosen have loaded.
+  // Renders frames of stereo audio (interleaved left/right) while open with no audio driver,
+  // once the instruments chosen have loaded.
   std::vector<float> RenderOffline(std::size_t frames);
 
- private:
-  // What Open does: the synthesizer made, its SoundFont read, the audio system joined.
-  DeviceResult Start();
+  struct Parts;  // the synthesizer and its audio output, shared with a Prepare under way
 
+ private:
   Options options_;
-  // The audio thread plays the engine's synth: declared after it, so stopped before it goes.
-  std::unique_ptr<SynthEngine> engine_;
-  std::unique_ptr<SynthAudio> audio_;
-  // What Prepare started; its outcome is taken by the next Open. Waited for before the engine
-  // goes.
-  std::future<DeviceResult> prepared_;
+  std::shared_ptr<Parts> parts_;
+  SerialWorker preparer_;
+  // What Prepare started; its outcome is taken by the next Open.
+  std::optional<Request<DeviceResult>> prepared_;
   bool open_ = false;
 };
 

@@ -1,20 +1,32 @@
 #pragma once
 
-#include <mutex>
 #include <string>
 
 namespace tastiva {
 
-// FluidSynth logs through one process-wide hook. Its messages stay off stderr; the last
-// problem is kept so a refusal can say what FluidSynth objected to.
+// FluidSynth logs through one process-wide hook, from any of its threads, the audio thread
+// included. Nothing reaches stderr. A thread that makes a FluidSynth call whose refusal it must
+// explain holds a Capture meanwhile: what FluidSynth logs on that thread then is kept in it.
+// The hook takes no lock and allocates nothing; what other threads log is dropped.
 class FluidLog {
  public:
-  static FluidLog& Instance();
-
   // Takes over FluidSynth's log hook; the first call does it, later ones nothing.
-  void Install();
-  void Clear();
-  std::string Last();
+  static void Install();
+
+  class Capture {
+   public:
+    Capture();
+    ~Capture();
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+
+    // The last problem FluidSynth logged on this thread since the capture began; empty if
+    // none (or if more threads capture at once than there is room for).
+    std::string Text() const;
+
+   private:
+    int slot_;
+  };
 
   // While one lives, GLib messages without a domain are dropped: libinstpatch, FluidSynth's
   // DLS loader, prints such criticals when it is handed a SoundFont it cannot parse.
@@ -30,12 +42,7 @@ class FluidLog {
   };
 
  private:
-  FluidLog() = default;
   static void Receive(int level, const char* message, void* data);
-
-  std::once_flag installed_;
-  std::mutex mutex_;
-  std::string last_;
 };
 
 }  // namespace tastiva

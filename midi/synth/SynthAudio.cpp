@@ -2,12 +2,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
+#include "base/SerialWorker.h"
 #include "midi/quiet/QuietAudio.h"
-#include "midi/synth/AudioDriverThread.h"
+#include "midi/synth/SynthSettings.h"
 
 namespace tastiva {
 
@@ -25,53 +24,34 @@ std::int64_t Now() {
   return Clock::now().time_since_epoch().count();
 }
 
-void Configure(fluid_settings_t* settings, const std::string& name) {
-  fluid_settings_setstr(settings, "audio.driver", name.c_str());
-  int periodSize = 0;
-  int periods = 0;
-  if (name == "pulseaudio") {
-    periodSize = 512;  // smaller sizes underrun under PulseAudio and PipeWire
-    periods = 2;
-  } else if (name == "alsa") {
-    periodSize = 256;
-    periods = 3;
-  } else {
-    // JACK dictates its own period; others keep FluidSynth's defaults.
-    fluid_settings_getint_default(settings, "audio.period-size", &periodSize);
-    fluid_settings_getint_default(settings, "audio.periods", &periods);
-  }
-  fluid_settings_setint(settings, "audio.period-size", periodSize);
-  fluid_settings_setint(settings, "audio.periods", periods);
-  if (name == "jack") {
-    // libjack starts a server when none runs unless JACK_NO_START_SERVER is set, which the
-    // program does at start-up.
-    fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-    fluid_settings_setstr(settings, "audio.jack.id", "Tastiva");
-  }
+// Never destroyed: a hung sound server may hold it at exit.
+SerialWorker& Drivers() {
+  static auto* const worker = new SerialWorker;
+  return *worker;
 }
 
 }  // namespace
 
 struct SynthAudio::Link {
-  explicit Link(fluid_synth_t* s) : synth(s) {}
+  explicit Link(FluidSynthHandle s) : synth(std::move(s)) {}
 
-  // Called by the driver's thread every period. The buffers come zeroed.
+  // The driver's audio thread, every period: no wait, no allocation. The buffers come zeroed.
   static int Render(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
     auto* link = static_cast<Link*>(data);
     link->lastRender.store(Now(), std::memory_order_relaxed);
-    // Never waits: while the owner holds the lock this period stays silent.
+    // While the owner holds the lock this period stays silent.
     std::unique_lock lock(link->mutex, std::try_to_lock);
     if (!lock.owns_lock() || !link->playing) return FLUID_OK;
     // A stereo pair with the effects mixed in: FluidSynth's own path for its drivers, which
     // renders straight into the buffers. Only JACK's multi-port mode has more.
     if (nfx == 0 && nout == 2) {
-      return fluid_synth_write_float(link->synth, len, out[0], 0, 1, out[1], 0, 1);
+      return fluid_synth_write_float(link->synth.get(), len, out[0], 0, 1, out[1], 0, 1);
     }
-    return fluid_synth_process(link->synth, len, nfx, fx, nout, out);
+    return fluid_synth_process(link->synth.get(), len, nfx, fx, nout, out);
   }
 
-  // Whether the driver plays the synthesizer or silence; once this returns, the driver's
-  // thread is out of the synthesizer.
+  // Whether the driver plays the synthesizer or silence; once this returns, the audio thread
+  // is out of the synthesizer.
   void Play(bool on) {
     std::lock_guard lock(mutex);
     playing = on;
@@ -81,134 +61,105 @@ struct SynthAudio::Link {
     return Clock::duration(Now() - lastRender.load(std::memory_order_relaxed)) > kStallLimit;
   }
 
-  fluid_synth_t* const synth;
+  const FluidSynthHandle synth;
   std::atomic<std::int64_t> lastRender{Now()};
   std::mutex mutex;
   bool playing = false;
 };
 
 struct SynthAudio::Made {
-  // Deleted on the driver thread, never here: a hung server would hold the caller. Whoever
-  // takes it out first (an open taking it back, or the timer) has it.
-  std::atomic<fluid_audio_driver_t*> driver{nullptr};
-  std::shared_ptr<Link> link;
+  std::shared_ptr<Link> link;  // outlives the driver, whose audio thread uses it
+  FluidDriverPtr driver;
   std::string name;
-};
 
-struct SynthAudio::Attempt {
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
-  bool abandoned = false;
-  std::shared_ptr<Made> made;
-};
-
-namespace {
-
-void Delete(SynthAudio::Made& made) {
-  if (fluid_audio_driver_t* driver = made.driver.exchange(nullptr)) {
-    delete_fluid_audio_driver(driver);
+  // Whoever lets go of it last, it is deleted on the driver worker: closing a client of a hung
+  // JACK server waits for the server.
+  static std::shared_ptr<Made> New(FluidSynthHandle synth, std::string name) {
+    auto made = std::shared_ptr<Made>(new Made, [](Made* m) {
+      try {
+        Drivers().Post([m] { delete m; });
+      } catch (...) {
+        // Out of memory: left behind rather than deleted where a hung server would hold it.
+      }
+    });
+    made->link = std::make_shared<Link>(std::move(synth));  // silent until Finish takes it
+    made->name = std::move(name);
+    return made;
   }
-}
+};
 
-void DeleteLater(std::shared_ptr<SynthAudio::Made> made) {
-  AudioDriverThread::Instance().Post([made] { Delete(*made); });
-}
+struct SynthAudio::Shelf {
+  std::shared_ptr<Made> made;
+  std::uint64_t generation = 0;  // which Stop put it there
+};
 
-}  // namespace
-
-SynthAudio::SynthAudio() = default;
+SynthAudio::SynthAudio() : shelf_(std::make_shared<Shelf>()) {}
 
 SynthAudio::~SynthAudio() {
-  Stop();
-  if (kept_) {
-    AudioDriverThread::Instance().Run([kept = std::move(kept_)] { Delete(*kept); },
-                                      std::chrono::seconds(1));
-  }
-  if (attempt_) {
-    std::lock_guard lock(attempt_->mutex);
-    attempt_->abandoned = true;
+  try {
+    if (current_) current_->link->Play(false);
+    current_.reset();
+    if (attempt_) attempt_->Abandon();  // a driver it made is deleted where Made says
+    if (usedDrivers_) Drivers().Post([shelf = shelf_] { shelf->made.reset(); });
+  } catch (...) {
+    // Out of memory: a kept driver is left to its timer.
   }
 }
 
-void SynthAudio::Begin(fluid_settings_t* settings, fluid_synth_t* synth,
+void SynthAudio::Begin(FluidSettingsHandle settings, FluidSynthHandle synth,
                        const std::vector<std::string>& drivers) {
-  attempt_ = std::make_shared<Attempt>();
-  if (kept_ && !drivers.empty() && kept_->name == drivers.front() && !kept_->link->Stalled()) {
-    if (fluid_audio_driver_t* driver = kept_->driver.exchange(nullptr)) {
-      auto made = std::make_shared<Made>();
-      made->driver = driver;
-      made->link = kept_->link;
-      made->name = kept_->name;
-      kept_.reset();
-      attempt_->made = std::move(made);
-      attempt_->finished = true;
-      return;
-    }
-  }
-  DropKept();
   // Drivers whose server or card is missing print on failing, though the next one may work.
   QuietAudioLibraries();
-  AudioDriverThread::Instance().Post([settings, synth, drivers, attempt = attempt_] {
+  if (attempt_) attempt_->Abandon();
+  usedDrivers_ = true;
+  Request<std::shared_ptr<Made>> attempt;
+  attempt_ = attempt;
+  Drivers().Post([attempt, shelf = shelf_, settings, synth, drivers] {
+    std::shared_ptr<Made> kept = std::move(shelf->made);
+    ++shelf->generation;
+    if (kept && !drivers.empty() && kept->name == drivers.front() && !kept->link->Stalled()) {
+      attempt.Give(std::move(kept));
+      return;
+    }
+    if (kept) kept->driver.reset();  // before a new client of the same server connects
     for (const std::string& name : drivers) {
-      auto made = std::make_shared<Made>();
-      made->link = std::make_shared<Link>(synth);  // silent until Finish takes it
-      made->name = name;
-      {
-        std::lock_guard lock(attempt->mutex);
-        if (attempt->abandoned) return;
-      }
-      Configure(settings, name);
-      made->driver = new_fluid_audio_driver2(settings, &Link::Render, made->link.get());
-      if (made->driver == nullptr) continue;
-      std::lock_guard lock(attempt->mutex);
-      if (attempt->abandoned) {
-        Delete(*made);
+      if (attempt.Abandoned()) return;
+      auto made = Made::New(synth, name);
+      ChooseAudioDriver(settings.get(), name);
+      made->driver.reset(new_fluid_audio_driver2(settings.get(), &Link::Render, made->link.get()));
+      if (made->driver) {
+        attempt.Give(std::move(made));
         return;
       }
-      attempt->made = std::move(made);
-      break;
     }
-    std::lock_guard lock(attempt->mutex);
-    attempt->finished = true;
-    attempt->done.notify_all();
+    attempt.Give(nullptr);
   });
 }
 
 bool SynthAudio::Finish() {
   if (!attempt_) return false;
-  auto attempt = std::move(attempt_);
-  std::unique_lock lock(attempt->mutex);
-  if (!attempt->done.wait_for(lock, kStartLimit, [&] { return attempt->finished; })) {
-    attempt->abandoned = true;
-    return false;
-  }
-  current_ = std::move(attempt->made);
-  if (current_) current_->link->Play(true);
-  return current_ != nullptr;
+  const Request<std::shared_ptr<Made>> attempt = std::move(*attempt_);
+  attempt_.reset();
+  std::optional<std::shared_ptr<Made>> made = attempt.AwaitOrAbandon(kStartLimit);
+  if (!made || !*made) return false;
+  current_ = std::move(*made);
+  current_->link->Play(true);
+  return true;
 }
 
 void SynthAudio::Stop() {
   if (!current_) return;
-  auto made = std::move(current_);
+  std::shared_ptr<Made> made = std::move(current_);
   made->link->Play(false);
-  if (made->link->Stalled()) {
-    DeleteLater(std::move(made));  // closing a client of a hung JACK server waits for it
-    return;
-  }
-  DropKept();
-  kept_ = made;
-  // Gone after a while unless an open took it back.
-  std::thread([weak = std::weak_ptr<Made>(made)] {
-    std::this_thread::sleep_for(kKeepTime);
-    AudioDriverThread::Instance().Post([weak] {
-      if (auto kept = weak.lock()) Delete(*kept);
+  if (made->link->Stalled()) return;  // no use keeping it: dropped, it goes on the worker
+  // Kept a while for an open that follows, then dropped unless that open took it.
+  Drivers().Post([shelf = shelf_, made = std::move(made)]() mutable {
+    shelf->made = std::move(made);
+    const std::uint64_t generation = ++shelf->generation;
+    Drivers().PostAt(Clock::now() + kKeepTime, [shelf, generation] {
+      if (shelf->generation == generation) shelf->made.reset();
     });
-  }).detach();
-}
-
-void SynthAudio::DropKept() {
-  if (kept_) DeleteLater(std::move(kept_));
+  });
 }
 
 bool SynthAudio::Stalled() const {

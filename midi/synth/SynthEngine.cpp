@@ -10,6 +10,7 @@
 #include "midi/synth/FluidLog.h"
 #include "midi/synth/SoundFontCheck.h"
 #include "midi/synth/SoundFontSearch.h"
+#include "midi/synth/SynthSettings.h"
 #include "midi/synth/SynthTexts.h"
 #include "midi/synth/SynthWorker.h"
 
@@ -21,19 +22,12 @@ SynthEngine::~SynthEngine() = default;
 
 DeviceResult SynthEngine::Create(int sampleRate) {
   if (Created()) return {};
-  FluidLog::Instance().Install();
-  settings_.reset(new_fluid_settings());
+  FluidLog::Install();
+  settings_ = MakeSynthSettings(sampleRate);
   if (!settings_) return MMSYSERR_NOMEM;
-  fluid_settings_setnum(settings_.get(), "synth.sample-rate", sampleRate);
-  fluid_settings_setint(settings_.get(), "synth.cpu-cores", 1);
-  // 32 keys of a few voices each, with their release: half FluidSynth's 256 voices, which
-  // would hold 1.4 MB more.
-  fluid_settings_setint(settings_.get(), "synth.polyphony", 128);
-  // Only the instruments played are read in: opening costs little even with a large font.
-  fluid_settings_setint(settings_.get(), "synth.dynamic-sample-loading", 1);
-  synth_.reset(new_fluid_synth(settings_.get()));
+  synth_ = NewFluidSynth(settings_);
   if (!synth_) return MMSYSERR_NOMEM;
-  worker_ = std::make_unique<SynthWorker>(synth_.get());
+  worker_ = std::make_unique<SynthWorker>(synth_);
   return {};
 }
 

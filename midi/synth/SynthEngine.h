@@ -27,8 +27,8 @@ class SynthEngine {
   DeviceResult Load(const std::vector<std::string>& places);
   bool Loaded() const { return loaded_; }
 
-  fluid_settings_t* settings() const { return settings_.get(); }
-  fluid_synth_t* synth() const { return synth_.get(); }
+  const FluidSettingsHandle& settings() const { return settings_; }
+  const FluidSynthHandle& synth() const { return synth_; }
   SynthWorker& worker() const { return *worker_; }
 
   // Silences the synthesizer for the next open; only while no audio driver runs.
@@ -38,9 +38,8 @@ class SynthEngine {
   std::vector<float> Render(std::size_t frames);
 
  private:
-  // The synth refers to its settings, the worker to the synth: destroyed in reverse order.
-  FluidSettingsPtr settings_;
-  FluidSynthPtr synth_;
+  FluidSettingsHandle settings_;
+  FluidSynthHandle synth_;
   std::unique_ptr<SynthWorker> worker_;
   bool loaded_ = false;
 };

@@ -1,53 +1,44 @@
 #pragma once
 
-#include <fluidsynth.h>
-
 #include <bitset>
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <mutex>
-#include <thread>
 
-#include "midi/MidiPlatform.h"
+#include "base/SerialWorker.h"
 #include "midi/ShortMessage.h"
+#include "midi/devices/MidiDevice.h"
+#include "midi/synth/FluidPtr.h"
 
 namespace tastiva {
 
 // Plays messages on a synthesizer that loads an instrument's samples only when it is chosen.
 // That load (milliseconds for an .sf2, seconds for a large .sf3) runs inside FluidSynth's
-// program change, holding its lock: here it runs on a thread of its own, and what comes after
-// it waits in order behind it, so the caller (a key press) never waits for a load.
+// program change, holding its lock: here it runs on a worker of its own, and what comes after
+// it waits in order behind it, so the caller (a key press) never waits for a load. Tasks share
+// the synthesizer: destroying this drops what has not started, and a load under way ends on
+// its own.
 class SynthWorker {
  public:
-  explicit SynthWorker(fluid_synth_t* synth);
-  // Waits for the running task; drops the others.
+  explicit SynthWorker(FluidSynthHandle synth);
   ~SynthWorker();
   SynthWorker(const SynthWorker&) = delete;
   SynthWorker& operator=(const SynthWorker&) = delete;
 
-  // Plays m at once, with FluidSynth's answer, unless it may load samples or work is waiting:
-  // then it goes behind that work and the answer is MMSYSERR_NOERROR.
-  MidiResult Play(const ShortMessageBytes& m);
-  // Stops every voice and resets the controllers: at once when no work waits (true), else
-  // after it (false).
+  // Caller's thread. Plays m at once, with FluidSynth's answer and its words for a refusal,
+  // unless it may load samples or work is waiting: then it goes behind that work and the
+  // answer is success.
+  DeviceResult Play(const ShortMessageBytes& m);
+  // Caller's thread. Stops every voice and resets the controllers: at once when no work
+  // waits (true), else after it (false).
   bool Silence();
   // Returns once no work waits.
-  void WaitIdle();
+  void WaitIdle() const { worker_.WaitIdle(); }
 
  private:
-  using Task = std::function<void(fluid_synth_t*)>;
-  void Queue(Task task);
-  void Run();
+  void Queue(const ShortMessageBytes& m);
 
-  fluid_synth_t* const synth_;
+  const FluidSynthHandle synth_;
   // Channels given their first instrument; only the caller's thread uses it.
   std::bitset<16> assigned_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Task> tasks_;  // the first one is running
-  bool ending_ = false;
-  std::thread thread_;
+  SerialWorker worker_;
 };
 
 }  // namespace tastiva

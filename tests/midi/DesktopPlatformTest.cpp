@@ -1,7 +1,13 @@
 // The desktop platform keeps winmm's meaning over its own devices.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <tuple>
 
 #include "midi/MidiResults.h"
 #include "midi/devices/DesktopPlatform.h"
@@ -37,7 +43,15 @@ class FakeDevice final : public MidiDevice {
 class FakePorts final : public PortDirectory {
  public:
   explicit FakePorts(std::vector<std::shared_ptr<MidiDevice>>& ports) : ports_(ports) {}
-  std::vector<std::shared_ptr<MidiDevice>> ListPorts() override { return ports_; }
+  PortListing ListPorts() override {
+    if (fails) throw std::runtime_error("the port table is locked");
+    PortListing listing = FixedDevices(ports_).ListPorts();
+    listing.problem = problem;
+    return listing;
+  }
+
+  bool fails = false;
+  std::string problem;
 
  private:
   std::vector<std::shared_ptr<MidiDevice>>& ports_;
@@ -60,14 +74,19 @@ class Desktop : public ::testing::Test {
   std::shared_ptr<FakeDevice> port =
       std::make_shared<FakeDevice>("A port whose name is far longer than the field");
   std::vector<std::shared_ptr<MidiDevice>> ports{port};
-  DesktopPlatform platform{Directories()};
+  FakePorts* fakePorts = nullptr;
+  std::vector<std::string> reported;
+  DesktopPlatform platform{Directories(),
+                           [&](const std::string& problem) { reported.push_back(problem); }};
 
  private:
   std::vector<std::unique_ptr<PortDirectory>> Directories() {
     std::vector<std::unique_ptr<PortDirectory>> directories;
     directories.push_back(
         std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice>>{synth}));
-    directories.push_back(std::make_unique<FakePorts>(ports));
+    auto fake = std::make_unique<FakePorts>(ports);
+    fakePorts = fake.get();
+    directories.push_back(std::move(fake));
     return directories;
   }
 };
@@ -82,11 +101,23 @@ TEST_F(Desktop, SynthIsDeviceZeroAndThereIsNoMapper) {
   EXPECT_EQ(platform.midiOutGetDevCapsA(MIDI_MAPPER, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(platform.midiOutGetDevCapsA(2, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(Name(0), "Built-in Synthesizer");
-  EXPECT_EQ(Name(1), port->Name().substr(0, 31));
-  EXPECT_EQ(Name(1).size(), 31u);
+  EXPECT_EQ(Name(1), "A port whose name is..the field");
   MidiHandle handle = 0;
   EXPECT_EQ(platform.midiOutOpen(&handle, MIDI_MAPPER, 0, 0, 0), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(handle, 0u);
+}
+
+TEST_F(Desktop, NamesAreUniqueAcrossDirectoriesAndAListingThatFailsSaysWhy) {
+  ports.push_back(std::make_shared<FakeDevice>("Built-in Synthesizer"));
+  fakePorts->problem = "JACK is not responding: its MIDI ports are not listed.";
+  EXPECT_EQ(platform.midiOutGetNumDevs(), 3u);
+  EXPECT_EQ(Name(0), "Built-in Synthesizer");
+  EXPECT_EQ(Name(2), "Built-in Synthesizer 2");
+  fakePorts->fails = true;
+  EXPECT_EQ(platform.midiOutGetNumDevs(), 1u);
+  EXPECT_EQ(reported,
+            (std::vector<std::string>{"JACK is not responding: its MIDI ports are not listed.",
+                                      "Listing the MIDI ports failed: the port table is locked."}));
 }
 
 TEST_F(Desktop, HandlesRouteMessagesOutliveARelistingAndStaleOnesAreRefused) {
@@ -158,6 +189,40 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
 
   ModuleDevice wrong(spec(TASTIVA_TEST_SYNTH_MODULE, "NoSuchFactory"));
   EXPECT_NE(wrong.Open().detail.find("NoSuchFactory"), std::string::npos);
+
+  // Broken files are refused before the loader touches them: one cut short inside what the
+  // loader maps would kill the process.
+  const std::string dir = testing::TempDir() + "tastiva-module-" + std::to_string(getpid());
+  std::filesystem::create_directories(dir);
+  const std::string module = TASTIVA_TEST_SYNTH_MODULE;
+  const auto size = std::filesystem::file_size(module);
+  const std::tuple<const char*, std::uintmax_t, const char*> broken[] = {
+      {"empty.so", 0, "is empty"},
+      {"text.so", 0, "is not a program library"},
+      {"cut.so", size / 2, "is incomplete"},
+      {"header.so", 40, "is incomplete"},
+  };
+  for (const auto& [name, keep, why] : broken) {
+    const std::string path = dir + "/" + name;
+    if (std::string(name) == "text.so") {
+      std::ofstream(path) << "INPUT(-lc)\n";
+    } else {
+      std::filesystem::copy_file(module, path);
+      std::filesystem::resize_file(path, keep);
+    }
+    ModuleDevice device(spec(path, "TastivaCreateBuiltinSynth"));
+    device.Prepare();
+    const DeviceResult result = device.Open();
+    EXPECT_EQ(result.code, MMSYSERR_NODRIVER) << name;
+    EXPECT_NE(result.detail.find(why), std::string::npos) << result.detail;
+    EXPECT_NE(result.detail.find("Install the program again."), std::string::npos);
+  }
+  std::filesystem::remove_all(dir);
+
+  // Destroyed while it loads: nothing is left running on what is gone.
+  for (int i = 0; i < 3; ++i) {
+    ModuleDevice(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth")).Prepare();
+  }
 
   // The real one opens as the synthesizer does: here, with no audio system, it says so.
   ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth"));

@@ -5,6 +5,7 @@
 #include "base/Checked.h"
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
+#include "midi/ShortMessage.h"
 #include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
 
@@ -55,6 +56,30 @@ TEST(PackShortMessage, OverflowIsARuntimeErrorThatNamesTheStep) {
   // The 32-bit steps overflow only at the negative end.
   EXPECT_THROW(MIDI_OUT::PackShortMessage(0, -128, -32768), OverflowError);
   EXPECT_THROW(MIDI_OUT::PackShortMessage(-1, 0, -32768), OverflowError);
+}
+
+// What a device sends of a word: its bytes in sending order, as many as the status needs.
+TEST(UnpackShortMessage, GivesTheBytesInSendingOrderAsManyAsTheStatusNeeds) {
+  const struct {
+    std::uint32_t word;
+    std::size_t size;
+  } cases[] = {
+      {0x007F3C90, 3}, {0x00003C80, 3}, {0x00402AA0, 3}, {0x000007B0, 3},
+      {0x004000E0, 3}, {0x00002AC0, 2}, {0x00002AD0, 2},  // program change and channel pressure:
+                                                          // one data byte
+      {0x000000F1, 2}, {0x00003CF2, 3}, {0x000005F3, 2},  // time code, song position, select
+      {0x000000F6, 1}, {0x000000F8, 1}, {0x000000FF, 1},  // tune request, clock, reset
+      {0x00003C3C, 0},  // a data byte first: running status, not sent
+  };
+  for (const auto& c : cases) {
+    const ShortMessageBytes m = UnpackShortMessage(c.word);
+    EXPECT_EQ(m.size, c.size) << std::hex << c.word;
+    EXPECT_EQ(m.bytes[0], c.word & 0xFF);
+    EXPECT_EQ(m.bytes[1], (c.word >> 8) & 0xFF);
+    EXPECT_EQ(m.bytes[2], (c.word >> 16) & 0xFF);
+  }
+  // Bits 24 and up are not part of it.
+  EXPECT_EQ(UnpackShortMessage(0xAB7F3C90).bytes, (std::array<std::uint8_t, 3>{0x90, 0x3C, 0x7F}));
 }
 
 class ChannelMessages : public MidiOut {

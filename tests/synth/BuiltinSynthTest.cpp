@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
 #include "midi/MidiResults.h"
+#include "tests/support/JackServer.h"
 #include "tests/support/Pitch.h"
 #include "tests/synth/SynthTestSupport.h"
 
@@ -12,6 +18,7 @@ namespace {
 using test::kRate;
 using test::Left;
 using test::Rms;
+using namespace std::chrono_literals;
 constexpr std::uint32_t kReset = 0x000000FF;
 
 std::unique_ptr<BuiltinSynth> OfflineSynth() {
@@ -87,6 +94,38 @@ TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
   prepared->Prepare();
   ASSERT_EQ(prepared->Open().code, MMSYSERR_NOERROR);
   EXPECT_GT(Rms(Left(Play(*prepared, 0, 60), 0.5, 1.0)), 1e-3);
+}
+
+// Threads of this process, from the kernel.
+int Threads() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  }
+  return -1;
+}
+
+TEST(BuiltinSynthLifecycle, DestroyedWhileItPreparesOrLoadsItLeavesNothingBehind) {
+  // The slowest instrument to load there is: MuseScore General's piano decodes for seconds.
+  std::string font = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3";
+  if (!std::filesystem::exists(font)) font = test::TestSoundFont();
+  const int before = Threads();
+  for (const bool open : {false, true}) {
+    const auto start = std::chrono::steady_clock::now();
+    {
+      BuiltinSynth synth({{font}, {}, kRate});
+      synth.Prepare();
+      if (open) {
+        ASSERT_EQ(synth.Open().code, MMSYSERR_NOERROR);
+        synth.Send(0x000000C0);  // its samples load on the synthesizer's worker
+        synth.Send(0x007F3C90);
+        std::this_thread::sleep_for(100ms);  // the load under way
+      }
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, open ? 10s : 1s);
+  }
+  // What was under way ends by itself, and its threads with it.
+  EXPECT_TRUE(test::WaitFor(20s, [&] { return Threads() <= before; })) << Threads();
 }
 
 }  // namespace

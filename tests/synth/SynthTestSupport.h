@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "midi/synth/FluidPtr.h"
 #include "midi/synth/SoundFontCheck.h"
 #include "midi/synth/SoundFontSearch.h"
+#include "midi/synth/SynthSettings.h"
 
 namespace tastiva::test {
 
@@ -16,7 +16,7 @@ constexpr int kRate = 48000;
 inline std::string TestSoundFont() {
   std::vector<std::string> places = {"/usr/share/sounds/sf2/TimGM6mb.sf2"};
   for (const std::string& place : BuiltInSoundFonts()) places.push_back(place);
-  FluidSettingsPtr settings(new_fluid_settings());
+  const FluidSettingsHandle settings = MakeSynthSettings(kRate);
   for (const std::string& path : ExpandSoundFonts(places, settings.get())) {
     const SoundFontProbe probe = ProbeSoundFont(path);
     if (probe.state == SoundFontProbe::State::kPlausible) return probe.file;
@@ -40,11 +40,10 @@ inline double Rms(const std::vector<float>& x) {
   return x.empty() ? 0 : std::sqrt(sum / x.size());
 }
 
-// A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself.
+// A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself with
+// the program's settings.
 inline std::vector<float> FluidSynthAlone(const std::string& soundFont, int key) {
-  FluidSettingsPtr settings(new_fluid_settings());
-  fluid_settings_setnum(settings.get(), "synth.sample-rate", kRate);
-  FluidSynthPtr synth(new_fluid_synth(settings.get()));
+  const FluidSynthHandle synth = NewFluidSynth(MakeSynthSettings(kRate));
   fluid_synth_sfload(synth.get(), soundFont.c_str(), 1);
   fluid_synth_noteon(synth.get(), 0, key, 127);
   std::vector<float> out(2 * kRate);

@@ -1,0 +1,28 @@
+#include "midi/devices/Failure.h"
+
+#include <exception>
+#include <new>
+
+#include "midi/MidiResults.h"
+
+namespace tastiva {
+
+DeviceResult CaughtFailure(const std::string& subject) {
+  std::string why = "unknown error";
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return MMSYSERR_NOMEM;
+  } catch (const std::exception& e) {
+    if (e.what() != nullptr && *e.what() != '\0') why = e.what();
+  } catch (...) {
+  }
+  while (!why.empty() && (why.back() == '.' || why.back() == '\n')) why.pop_back();
+  try {
+    return {MMSYSERR_ERROR, subject + " failed: " + why + "."};
+  } catch (...) {
+    return MMSYSERR_NOMEM;
+  }
+}
+
+}  // namespace tastiva

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace tastiva {
+
+// Why the file at path cannot be loaded as a module, in words for the user ("the file is
+// empty"), or "" if it looks whole. Asked before the loader maps it: a file cut short inside
+// what the loader maps kills the process when it is touched, with no message.
+std::string ModuleFileProblem(const std::string& path);
+
+}  // namespace tastiva
