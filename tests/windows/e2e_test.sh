@@ -10,30 +10,6 @@ unzip -q "$1" -d "$RUN_TMP/zip"
 EXE=$(echo "$RUN_TMP"/zip/*/bin/tastiva.exe)
 [ -f "$EXE" ] || fail "no bin/tastiva.exe in $1"
 
-bad_id="Error A device ID has been used that is out of range for your system."
-bad_handle="Error The specified device handle is invalid."
-
-# main_window_up LOG: the main window shows, after the notice if today has one.
-main_window_up() {
-  local deadline=$((SECONDS + 30))
-  until has_main_window; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "no $MAIN_SIZE main window: $(cat "$1")"
-    if has_notice; then close_notice; fi
-    sleep 0.1
-  done
-}
-
-close_notice() {
-  local x y
-  read -r x y < <(window_origin "$(notice_windows | head -1)")
-  xdotool mousemove $((x + 18)) $((y + 18)) click 1 # X: 8 px from the corner, 21 px wide
-}
-
-expect_boxes() {
-  local want=("$@")
-  [ "${BOXES[*]}" = "${want[*]}" ] || fail "boxes: $(printf '\n  %s' "${BOXES[@]}")"
-}
-
 # Start-up with no device: the window, then the open refused and both messages of the
 # instrument not sent, in Windows' words.
 start_program "$RUN_TMP/first.log"

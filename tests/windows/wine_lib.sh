@@ -5,10 +5,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/servers.sh"
 
 MAIN_SIZE=623x219
 NOTICE_SIZE=685x361
+# Boxes as the program shows winmm's codes, in Wine's words.
+bad_id="Error A device ID has been used that is out of range for your system."
+bad_handle="Error The specified device handle is invalid."
 
 # wine_init ROLE TEMPLATE: Xvfb, then a prefix of this run's own. A prefix made ready earlier
-# (TEMPLATE) is copied as hard links in a moment: Wine never rewrites its DLLs and replaces its
-# registry files rather than writing into them. Without one a new prefix takes ~20 s.
+# (TEMPLATE) is copied as hard links in a moment, but for the registry files, which Wine
+# rewrites in place (measured): Wine never rewrites its DLLs. Without one a new prefix takes
+# ~20 s.
 wine_init() {
   servers_init "$1"
   trap wine_cleanup EXIT
@@ -17,12 +21,26 @@ wine_init() {
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
   if [ -f "$2/system.reg" ]; then
     cp -al "$2" "$WINEPREFIX"
+    rm "$WINEPREFIX"/*.reg
+    cp "$2"/*.reg "$WINEPREFIX"/
     rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/* # nothing left by the template's own runs
   else
     mkdir "$WINEPREFIX"
   fi
   timeout 30 wineserver -p
   timeout 180 wine cmd /c exit </dev/null >/dev/null 2>&1 || fail "Wine did not start"
+}
+
+# use_recorder DRIVER DIR: the recording MIDI driver (tools/recording_driver.c) for programs in
+# DIR, in this run's prefix only: as the MIDI mapper (a native midimap.dll beside the program)
+# and as the audio driver whose MIDI outputs are the numbered devices (winerec.drv, named in the
+# registry). Without it the prefix has no MIDI device, as the other tests expect.
+use_recorder() {
+  cp "$1" "$2/midimap.dll"
+  cp "$1" "$2/winerec.drv"
+  timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d rec /f \
+    >"$RUN_TMP/reg.log" 2>&1 || fail "wine reg add: $(cat "$RUN_TMP/reg.log")"
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;midimap=n"
 }
 
 # The prefix's server ends, and with it every program still running in the prefix.
@@ -41,6 +59,7 @@ program_windows() {
   for w in $(xdotool search --onlyvisible --class '^tastiva\.exe$' 2>/dev/null); do
     [ -z "${1:-}" ] || [ "$(window_size "$w")" = "$1" ] && echo "$w"
   done
+  return 0 # not the last window's test
 }
 window_size() { xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
 window_origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}'; }
@@ -55,6 +74,7 @@ boxes() {
     [ "$(window_size "$w")" != "$MAIN_SIZE" ] && [ "$(xdotool getwindowname "$w")" = Tastiva ] &&
       echo "$w"
   done
+  return 0
 }
 has_main_window() { [ -n "$(main_windows)" ]; }
 no_main_window() { [ -z "$(main_windows)" ]; }
@@ -69,6 +89,21 @@ start_program() {
   "$@" wine "$EXE" >"$log" 2>&1 &
   PROGRAM_PID=$!
   RUN_PIDS+=("$PROGRAM_PID")
+}
+
+# main_window_up LOG: the main window shows, after the notice if today has one.
+main_window_up() {
+  local deadline=$((SECONDS + 30))
+  until has_main_window; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "no $MAIN_SIZE main window: $(cat "$1")"
+    if has_notice; then close_notice; fi
+    sleep 0.1
+  done
+}
+close_notice() {
+  local x y
+  read -r x y < <(window_origin "$(notice_windows | head -1)")
+  xdotool mousemove $((x + 18)) $((y + 18)) click 1 # X: 8 px from the corner, 21 px wide
 }
 
 # ended_with PID STATUS SECONDS: the process ends within SECONDS with STATUS.
@@ -132,6 +167,11 @@ close_boxes() {
   done
 }
 box_message() { awk '/^-+$/{n++; next} n==2 && NF' <<<"$BOX_TEXT" | paste -sd' '; }
+# expect_boxes TEXT...: read_boxes read exactly these.
+expect_boxes() {
+  local want=("$@")
+  [ "${BOXES[*]}" = "${want[*]}" ] || fail "boxes: $(printf '\n  %s' "${BOXES[@]}")"
+}
 
 # key_to_main XDOTOOL_COMMAND KEY: real X key events for the main window.
 key_to_main() {
