@@ -43,8 +43,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo="sudo"
   fi
   export DEBIAN_FRONTEND=noninteractive
+  # Two runs at once on a fresh machine: apt takes one at a time, the other waits its turn.
+  exec 8>/tmp/tastiva-install-deps.lock
+  flock -w 1800 8 || { echo "install-deps: another install held the lock for 30 minutes" >&2; exit 1; }
   # jackd2 asks about realtime priority; answer once, non-interactively.
   echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections
   $sudo apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${missing[@]}"
 fi
