@@ -90,11 +90,11 @@ start_jack() {
     jackd -n "$JACK_NAME" -d dummy -r 48000 -p "$period" >"$log" 2>&1 &
     JACK_PID=$!
     RUN_PIDS+=("$JACK_PID")
-    if wait_until 10 jack_started; then
+    if wait_until 20 jack_started; then
       export JACK_DEFAULT_SERVER="$JACK_NAME"
       return 0
     fi
-    gone "$JACK_PID" || fail "jackd $JACK_NAME does not answer within 10 s$(jack_why_hung)"
+    gone "$JACK_PID" || fail "jackd $JACK_NAME does not answer within 20 s$(jack_why_hung)"
     stop_process "$JACK_PID"
     JACK_PID=""
     # All 8 entries of jackd2's table held by live servers: one may end soon.
