@@ -13,7 +13,8 @@ namespace tastiva {
 class SynthWorker;
 
 // FluidSynth's settings and synthesizer with a General MIDI SoundFont whose samples load
-// only when an instrument is chosen, and the worker that plays on it.
+// only when an instrument is chosen, and the worker that plays on it. Made and loaded on the
+// synthesizer's preparer (or the UI thread); used from the UI thread once open.
 class SynthEngine {
  public:
   SynthEngine();
