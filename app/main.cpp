@@ -7,6 +7,7 @@
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/AutoRepeat.h"
+#include "ui/EndSignals.h"
 #include "ui/FontWarmup.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
   MainWindow window;
   MainForm form(window, midiOut, midiCmd, desktop);
   window.SetEvents(&form);
+  CloseOnEndSignals([&window] { window.close(); });
   try {
     form.Form_Load();
   } catch (const std::exception& e) {
