@@ -7,6 +7,7 @@
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/AutoRepeat.h"
+#include "ui/BusyCursor.h"
 #include "ui/EndSignals.h"
 #include "ui/FontWarmup.h"
 #include "ui/MainWindow.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
   UseDetectableAutoRepeat();
 
   QtMessageBox messageBox;
-  const auto platform = CreateMidiPlatform();
+  const auto platform = CreateMidiPlatform(&BusyCursor::Busy);
   MIDI_OUT midiOut(*platform, messageBox);
   MIDI_CMD midiCmd(midiOut);
 

@@ -40,6 +40,7 @@ class BuiltinSynth final : public MidiDevice {
   // Makes the synthesizer, reads the SoundFont and joins the audio system on a worker, where
   // it renders silence until the Open that follows, which then waits only for what is left.
   void Prepare() override;
+  void SetBusyHook(BusyHook busy) override { busy_ = std::move(busy); }
 
   // Renders frames of stereo audio (interleaved left/right) while open with no audio driver,
   // once the instruments chosen have loaded.
@@ -49,6 +50,7 @@ class BuiltinSynth final : public MidiDevice {
 
  private:
   Options options_;
+  BusyHook busy_;
   std::shared_ptr<Parts> parts_;
   SerialWorker preparer_;
   // What Prepare started; its outcome is taken by the next Open.

@@ -20,14 +20,14 @@ SynthEngine::SynthEngine() = default;
 
 SynthEngine::~SynthEngine() = default;
 
-DeviceResult SynthEngine::Create(int sampleRate) {
+DeviceResult SynthEngine::Create(int sampleRate, MidiDevice::BusyHook busy) {
   if (Created()) return {};
   FluidLog::Install();
   settings_ = MakeSynthSettings(sampleRate);
   if (!settings_) return MMSYSERR_NOMEM;
   synth_ = NewFluidSynth(settings_);
   if (!synth_) return MMSYSERR_NOMEM;
-  worker_ = std::make_unique<SynthWorker>(synth_);
+  worker_ = std::make_unique<SynthWorker>(synth_, std::move(busy));
   return {};
 }
 

@@ -20,8 +20,9 @@ class SynthEngine {
   SynthEngine();
   ~SynthEngine();
 
-  // Creates the settings and the synthesizer; does nothing once made.
-  DeviceResult Create(int sampleRate);
+  // Creates the settings and the synthesizer; does nothing once made. busy hears when the
+  // worker loads instruments (may be empty).
+  DeviceResult Create(int sampleRate, MidiDevice::BusyHook busy = nullptr);
   bool Created() const { return worker_ != nullptr; }
   // Loads the first usable SoundFont of places (names as in SoundFontPaths.txt). Does nothing
   // once loaded; a failed attempt tries again next time (after the user installed one).
