@@ -139,6 +139,10 @@ DeviceResult BuiltinSynth::Send(std::uint32_t message) {
   });
 }
 
+std::string BuiltinSynth::SoundFontFile() const {
+  return open_ ? parts_->engine.SoundFontFile() : std::string();
+}
+
 std::vector<float> BuiltinSynth::RenderOffline(std::size_t frames) {
   try {
     // With a driver running, the audio thread owns the rendering.

@@ -45,6 +45,8 @@ class BuiltinSynth final : public MidiDevice {
   // Renders frames of stereo audio (interleaved left/right) while open with no audio driver,
   // once the instruments chosen have loaded.
   std::vector<float> RenderOffline(std::size_t frames);
+  // While open: the SoundFont file it plays.
+  std::string SoundFontFile() const;
 
   struct Parts;  // the synthesizer and its audio output, shared with a Prepare under way
 

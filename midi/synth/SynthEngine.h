@@ -28,6 +28,8 @@ class SynthEngine {
   // once loaded; a failed attempt tries again next time (after the user installed one).
   DeviceResult Load(const std::vector<std::string>& places);
   bool Loaded() const { return loaded_; }
+  // The SoundFont file loaded, links followed.
+  const std::string& SoundFontFile() const { return file_; }
 
   const FluidSettingsHandle& settings() const { return settings_; }
   const FluidSynthHandle& synth() const { return synth_; }
@@ -44,6 +46,7 @@ class SynthEngine {
   FluidSynthHandle synth_;
   std::unique_ptr<SynthWorker> worker_;
   bool loaded_ = false;
+  std::string file_;
 };
 
 }  // namespace tastiva
