@@ -16,6 +16,15 @@ std::shared_ptr<JackWatch> JackWatch::Open(const std::string& clientName) {
   return watch;
 }
 
+std::uint32_t JackWatch::Cycle() const {
+  jack_nframes_t frames = 0;
+  jack_time_t current = 0;
+  jack_time_t next = 0;
+  float period = 0;
+  if (jack_get_cycle_times(client_, &frames, &current, &next, &period) != 0) return 0;
+  return frames;
+}
+
 JackWatch::~JackWatch() {
   jack_client_close(client_);
 }

@@ -3,6 +3,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,6 +25,10 @@ class JackWatch {
   JackWatch& operator=(const JackWatch&) = delete;
 
   bool Alive() const { return alive_.load(std::memory_order_acquire); }
+  // The first frame of the server's current period, read from its shared memory: it stays
+  // put while the server stands still (stopped, or hung), however slowly a busy machine runs.
+  // Any thread.
+  std::uint32_t Cycle() const;
 
   // The full names of the MIDI input ports present now, in registration order. Any thread.
   std::vector<std::string> MidiInputs() const;
