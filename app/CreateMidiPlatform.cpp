@@ -3,6 +3,7 @@
 #ifdef _WIN32
 #include "midi/winmm/WinmmPlatform.h"
 #else
+#include "midi/devices/BackgroundOpen.h"
 #include "midi/devices/DesktopPlatform.h"
 #ifdef TASTIVA_SYNTH_MODULE
 #include "midi/devices/ModuleDevice.h"
@@ -16,8 +17,9 @@
 
 namespace tastiva {
 
-std::unique_ptr<MidiPlatform> CreateMidiPlatform() {
+std::unique_ptr<MidiPlatform> CreateMidiPlatform(std::function<void(bool busy)> busy) {
 #ifdef _WIN32
+  static_cast<void>(busy);
   return std::make_unique<WinmmPlatform>();
 #else
 #ifdef TASTIVA_SYNTH_MODULE
@@ -27,9 +29,12 @@ std::unique_ptr<MidiPlatform> CreateMidiPlatform() {
 #else
   auto synth = std::make_shared<BuiltinSynth>();
 #endif
+  // Its opening, which waits for the audio system and the SoundFont, keeps no one waiting.
+  auto device = std::make_shared<BackgroundOpen>(synth);
+  device->SetBusyHook(std::move(busy));
   std::vector<std::unique_ptr<PortDirectory> > directories;
   directories.push_back(
-      std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice> >{synth}));
+      std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice> >{device}));
 #ifdef __APPLE__
   directories.push_back(std::make_unique<RtMidiPorts>(RtMidi::MACOSX_CORE, "CoreMIDI"));
 #else

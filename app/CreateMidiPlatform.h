@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "midi/MidiPlatform.h"
@@ -7,7 +8,8 @@
 namespace tastiva {
 
 // The real MIDI platform of this system: winmm on Windows, elsewhere the built-in
-// synthesizer as device 0 followed by the system MIDI ports.
-std::unique_ptr<MidiPlatform> CreateMidiPlatform();
+// synthesizer as device 0 followed by the system MIDI ports. busy hears, from any thread, when
+// work the user waits for starts and ends.
+std::unique_ptr<MidiPlatform> CreateMidiPlatform(std::function<void(bool busy)> busy);
 
 }  // namespace tastiva

@@ -30,8 +30,8 @@ void MainForm::Form_QueryUnload(std::int16_t& /*cancel*/, std::int16_t /*unloadM
 }
 
 void MainForm::ExitProgram() {
-  // No note-off for keys still held: the device is only closed, and unloading the window
-  // must not release them either.
+  // The notes still sounding end as the device closes; unloading the window must not release
+  // their keys again.
   heldKeyCodes_.clear();
   midiOut_.CloseMidiOut();
   window_.hide();

@@ -7,6 +7,8 @@
 #include "midi/MIDI_CMD.h"
 #include "midi/MIDI_OUT.h"
 #include "ui/AutoRepeat.h"
+#include "ui/BusyCursor.h"
+#include "ui/EndSignals.h"
 #include "ui/FontWarmup.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
@@ -30,13 +32,14 @@ int main(int argc, char** argv) {
   UseDetectableAutoRepeat();
 
   QtMessageBox messageBox;
-  const auto platform = CreateMidiPlatform();
+  const auto platform = CreateMidiPlatform(&BusyCursor::Busy);
   MIDI_OUT midiOut(*platform, messageBox);
   MIDI_CMD midiCmd(midiOut);
 
   MainWindow window;
   MainForm form(window, midiOut, midiCmd, desktop);
   window.SetEvents(&form);
+  CloseOnEndSignals([&window] { window.close(); });
   try {
     form.Form_Load();
   } catch (const std::exception& e) {

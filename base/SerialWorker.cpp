@@ -120,18 +120,6 @@ bool SerialWorker::Stuck() const {
   return !state_->late.empty();
 }
 
-void SerialWorker::WaitIdle() const {
-  std::unique_lock lock(state_->mutex);
-  state_->changed.wait(lock, [&] { return state_->Idle(); });
-}
-
-bool SerialWorker::RunHereIfIdle(const std::function<void()>& call) {
-  std::lock_guard lock(state_->mutex);
-  if (!state_->Idle()) return false;
-  call();
-  return true;
-}
-
 void SerialWorker::DropQueued() {
   std::deque<std::pair<std::uint64_t, Task>> dropped;
   std::multimap<Clock::time_point, Task> droppedTimed;

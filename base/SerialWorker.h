@@ -57,11 +57,6 @@ class SerialWorker {
   // Whether a task that a caller stopped waiting for has not ended: what it waits on does not
   // answer, and everything posted after it waits too.
   bool Stuck() const;
-  // Returns once no task is queued or running (timed ones not yet due aside).
-  void WaitIdle() const;
-  // Runs call on the calling thread if no task is queued or running, keeping the worker from
-  // starting one meanwhile: the call then comes in order with the tasks. False if it did not.
-  bool RunHereIfIdle(const std::function<void()>& call);
   // Tasks not yet started are dropped.
   void DropQueued();
 

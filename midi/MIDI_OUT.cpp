@@ -56,6 +56,16 @@ bool MIDI_OUT::OpenMidiOut(std::int16_t deviceId) {
 
 void MIDI_OUT::CloseMidiOut() {
   if (hMidiOut_ == 0) return;
+  // Exactly the notes this program started and did not end, and only to the device that took
+  // them: no reset, no all-notes-off.
+  for (std::size_t channel = 0; channel < sounding_.size(); ++channel) {
+    for (std::size_t note = 0; note < 128; ++note) {
+      if (!sounding_[channel][note]) continue;
+      SendShortMessage(static_cast<std::int16_t>(0x90 + channel), static_cast<std::int16_t>(note),
+                       0);
+    }
+  }
+  sounding_ = {};
   const MidiResult code = platform_.midiOutClose(hMidiOut_);
   if (code != 0) ShowMidiError(code);
   // Forgotten also when the close was refused: the device is not tried again.
@@ -81,7 +91,19 @@ std::int32_t MIDI_OUT::PackShortMessage(std::int16_t status, std::int16_t data1,
 void MIDI_OUT::SendShortMessage(std::int16_t status, std::int16_t data1, std::int16_t data2) {
   const std::int32_t word = PackShortMessage(status, data1, data2);
   const MidiResult code = platform_.midiOutShortMsg(hMidiOut_, static_cast<std::uint32_t>(word));
-  if (code != 0) ShowMidiError(code);
+  if (code == 0) {
+    Track(word);
+  } else {
+    ShowMidiError(code);
+  }
+}
+
+void MIDI_OUT::Track(std::int32_t word) {
+  const auto status = static_cast<unsigned>(word) & 0xF0;
+  const auto channel = static_cast<unsigned>(word) & 0x0F;
+  const auto note = (static_cast<unsigned>(word) >> 8) & 0x7F;
+  const bool on = status == 0x90 && ((static_cast<unsigned>(word) >> 16) & 0x7F) != 0;
+  if (status == 0x90 || status == 0x80) sounding_[channel][note] = on;
 }
 
 }  // namespace tastiva

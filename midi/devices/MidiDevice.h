@@ -35,6 +35,10 @@ class MidiDevice {
   virtual DeviceResult Send(std::uint32_t message) = 0;
   // Starts in the background what the first Open waits for, showing and sounding nothing.
   virtual void Prepare() {}
+  // Told, from any thread, when work the user waits for starts (true) and ends (false): a
+  // device preparing, an instrument loading. Set before the first Prepare.
+  using BusyHook = std::function<void(bool busy)>;
+  virtual void SetBusyHook(BusyHook /*busy*/) {}
 };
 
 // A port a listing found: a readable name of any length, and how to make its device once its

@@ -56,9 +56,12 @@ std::string ModuleDevice::BesideProgram(const std::string& relative) {
 void ModuleDevice::Prepare() {
   if (device_ || loading_ || !error_.empty()) return;
   try {
-    loading_ = loader_.Ask([spec = spec_] {
+    loading_ = loader_.Ask([spec = spec_, busy = busy_] {
       Loaded loaded = Load(spec);
-      if (loaded.device) loaded.device->Prepare();
+      if (loaded.device) {
+        loaded.device->SetBusyHook(busy);
+        loaded.device->Prepare();
+      }
       return loaded;
     });
   } catch (...) {
@@ -69,6 +72,7 @@ void ModuleDevice::Prepare() {
 MidiDevice* ModuleDevice::Device() {
   if (!device_ && error_.empty()) {
     Loaded loaded = loading_ ? loading_->Await().value_or(Loaded{}) : Load(spec_);
+    if (!loading_ && loaded.device) loaded.device->SetBusyHook(busy_);
     loading_.reset();
     device_ = std::move(loaded.device);
     error_ = device_ ? std::string() : loaded.error.empty() ? "unknown error" : loaded.error;

@@ -35,6 +35,7 @@ class ModuleDevice final : public MidiDevice {
   DeviceResult Send(std::uint32_t message) override;
   // Loads the module on the worker and prepares its device there.
   void Prepare() override;
+  void SetBusyHook(BusyHook busy) override { busy_ = std::move(busy); }
 
   struct Loaded {
     std::unique_ptr<MidiDevice> device;
@@ -46,6 +47,7 @@ class ModuleDevice final : public MidiDevice {
   MidiDevice* Device();
 
   Spec spec_;
+  BusyHook busy_;
   SerialWorker loader_;
   std::optional<Request<Loaded>> loading_;
   std::unique_ptr<MidiDevice> device_;

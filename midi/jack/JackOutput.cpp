@@ -39,11 +39,12 @@ std::shared_ptr<JackOutput> JackOutput::Open(const std::string& clientName,
   if (out->ring_ == nullptr || out->port_ == nullptr) return nullptr;
   jack_ringbuffer_mlock(out->ring_);
   out->sampleRate_ = std::max<jack_nframes_t>(jack_get_sample_rate(out->client_), 1);
-  OnBufferSize(jack_get_buffer_size(out->client_), out.get());
+  out->SetPeriod(jack_get_buffer_size(out->client_));
   out->lastCycle_.store(Now());
   jack_set_process_callback(out->client_, &JackOutput::OnProcess, out.get());
   jack_set_buffer_size_callback(out->client_, &JackOutput::OnBufferSize, out.get());
   jack_on_shutdown(out->client_, &JackOutput::OnShutdown, out.get());
+  out->published_.store(true, std::memory_order_release);
   if (jack_activate(out->client_) != 0) return nullptr;
   const int connected = jack_connect(out->client_, jack_port_name(out->port_), destination.c_str());
   if (connected != 0 && connected != EEXIST) return nullptr;
@@ -82,6 +83,7 @@ void JackOutput::Drain() const {
 // JACK's real-time thread: no locks, no allocation.
 int JackOutput::OnProcess(jack_nframes_t frames, void* self) {
   auto* out = static_cast<JackOutput*>(self);
+  if (!out->published_.load(std::memory_order_acquire)) return 0;
   void* buffer = jack_port_get_buffer(out->port_, frames);
   jack_midi_clear_buffer(buffer);
   // All at the period's start, in order: the soonest they can sound.
@@ -97,9 +99,11 @@ int JackOutput::OnProcess(jack_nframes_t frames, void* self) {
   const std::int64_t now = Now();
   const std::int64_t gap = now - out->lastCycle_.load(std::memory_order_relaxed);
   out->lastCycle_.store(now, std::memory_order_release);
-  // Nor may it hand on what is written in the first period after a stall: what waits goes out
-  // in the period after.
+  // Nor may it hand on what is written in the first period after a stall, or before the
+  // connection is part of the graph this period runs (a slow machine may run one in between):
+  // what waits goes out in a later period.
   if (gap > out->lateLimit_.load(std::memory_order_relaxed)) return 0;
+  if (jack_port_connected(out->port_) == 0) return 0;
   ShortRecord record;
   while (jack_ringbuffer_peek(out->ring_, reinterpret_cast<char*>(&record), sizeof record) ==
          sizeof record) {
@@ -111,16 +115,23 @@ int JackOutput::OnProcess(jack_nframes_t frames, void* self) {
 
 int JackOutput::OnBufferSize(jack_nframes_t frames, void* self) {
   auto* out = static_cast<JackOutput*>(self);
-  const std::int64_t period = std::int64_t{frames} * 1'000'000'000 / out->sampleRate_;
-  out->lateLimit_.store(std::max<std::int64_t>(kLateTime.count(), kLatePeriods * period),
-                        std::memory_order_relaxed);
-  out->stallLimit_.store(std::max<std::int64_t>(kStallTime.count(), kStallPeriods * period),
-                         std::memory_order_relaxed);
+  if (out->published_.load(std::memory_order_acquire)) out->SetPeriod(frames);
   return 0;
 }
 
+void JackOutput::SetPeriod(jack_nframes_t frames) {
+  const std::int64_t period = std::int64_t{frames} * 1'000'000'000 / sampleRate_;
+  lateLimit_.store(std::max<std::int64_t>(kLateTime.count(), kLatePeriods * period),
+                   std::memory_order_relaxed);
+  stallLimit_.store(std::max<std::int64_t>(kStallTime.count(), kStallPeriods * period),
+                    std::memory_order_relaxed);
+}
+
 void JackOutput::OnShutdown(void* self) {
-  static_cast<JackOutput*>(self)->serverGone_.store(true, std::memory_order_release);
+  auto* out = static_cast<JackOutput*>(self);
+  if (out->published_.load(std::memory_order_acquire)) {
+    out->serverGone_.store(true, std::memory_order_release);
+  }
 }
 
 std::int64_t JackOutput::Now() {

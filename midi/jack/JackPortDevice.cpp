@@ -59,9 +59,11 @@ DeviceResult JackPortDevice::OpenOutput() {
       system_->worker().Ask([client = system_->clientName(), destination = fullName_] {
         return JackOutput::Open(client, destination);
       });
-  std::optional<std::shared_ptr<JackOutput>> opened =
-      opening.AwaitOrAbandon(JackSystem::kRequestTimeout);
-  if (!opened) return {MIDIERR_NOTREADY, notResponding};
+  std::optional<std::shared_ptr<JackOutput>> opened = system_->Await(opening);
+  if (!opened) {
+    opening.Abandon();
+    return {MIDIERR_NOTREADY, notResponding};
+  }
   if (!*opened) {
     return {MIDIERR_NOTREADY, "The MIDI port " + name_ +
                                   " could not be opened. Try again, or choose another device."};
@@ -78,16 +80,20 @@ DeviceResult JackPortDevice::Close() {
     Bury(std::move(output));
     Bury(watch_);
   } else {
-    // Messages accepted go out first. With the graph stalled nobody waits for that: they go
-    // and the client closes once it moves again.
+    // Messages accepted go out first, waited for while the server runs (the program may end
+    // right after). With the graph stalled nobody waits: they go, and the client closes, once
+    // it moves again.
     const bool answers = output->Moving() && !system_->worker().Stuck();
-    const auto wait = answers ? JackSystem::kRequestTimeout : std::chrono::milliseconds{0};
-    system_->worker().Run(
-        [output = std::move(output)]() mutable {
-          output->Drain();
-          output.reset();
-        },
-        wait);
+    const auto closing = system_->worker().Ask([output = std::move(output)]() mutable {
+      output->Drain();
+      output.reset();
+      return true;
+    });
+    if (answers) {
+      system_->Await(closing);
+    } else {
+      closing.Abandon();  // the server does not answer: the next request is not waited for
+    }
   }
   Drop();
   return MMSYSERR_NOERROR;

@@ -49,7 +49,8 @@ JackSystem::State JackSystem::Connect() {
     Begin();
   }
   // A server that did not answer an earlier wait is not waited for again.
-  const auto wait = worker_.Stuck() ? SerialWorker::Clock::duration::zero() : kRequestTimeout;
+  const auto wait = worker_.Stuck() ? SerialWorker::Clock::duration::zero()
+                                    : SerialWorker::Clock::duration(kFirstContact);
   std::optional<std::shared_ptr<JackWatch>> opened = opening_->Await(wait);
   if (!opened && !opening_->Given()) return State::kNotResponding;
   opening_.reset();

@@ -19,8 +19,12 @@ class JackSystem {
  public:
   enum class State { kConnected, kNoServer, kNotResponding };
 
-  // How long a caller waits for a request before it takes the server for stopped.
-  static constexpr std::chrono::milliseconds kRequestTimeout{1000};
+  // A server whose periods stand still this long is stopped or hung; one that runs is waited
+  // for, however slowly a busy machine lets it answer, up to kLongestWait.
+  static constexpr std::chrono::milliseconds kStandStill{500};
+  static constexpr std::chrono::seconds kLongestWait{60};
+  // With no client yet to watch the server's periods, its first answer is waited for this long.
+  static constexpr std::chrono::seconds kFirstContact{10};
 
   explicit JackSystem(std::string clientName);
   ~JackSystem();
@@ -41,6 +45,11 @@ class JackSystem {
   // changes whenever a client restarts.
   std::vector<std::string> PortNames() const;
 
+  // What the worker answers, waited for while the server runs: nothing once it went away or
+  // stood still for kStandStill. The request then stays open.
+  template <typename T>
+  std::optional<T> Await(const Request<T>& request) const;
+
  private:
   std::string clientName_;
   // Destroyed, it waits a moment for the clients it closes; a stopped server keeps them until
@@ -50,5 +59,25 @@ class JackSystem {
   // A watch being opened; a wait that ends first leaves it for the next Connect to take.
   std::optional<Request<std::shared_ptr<JackWatch>>> opening_;
 };
+
+template <typename T>
+std::optional<T> JackSystem::Await(const Request<T>& request) const {
+  using Clock = std::chrono::steady_clock;
+  if (!watch_) return request.Await(kFirstContact);
+  constexpr auto kLook = std::chrono::milliseconds(50);
+  const auto start = Clock::now();
+  auto moved = start;
+  std::uint32_t cycle = watch_->Cycle();
+  for (;;) {
+    if (std::optional<T> answer = request.Await(kLook)) return answer;
+    if (request.Given() || !watch_->Alive()) return std::nullopt;
+    const auto now = Clock::now();
+    if (const std::uint32_t at = watch_->Cycle(); at != cycle) {
+      cycle = at;
+      moved = now;
+    }
+    if (now - moved > kStandStill || now - start > kLongestWait) return std::nullopt;
+  }
+}
 
 }  // namespace tastiva

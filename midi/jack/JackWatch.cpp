@@ -10,9 +10,19 @@ std::shared_ptr<JackWatch> JackWatch::Open(const std::string& clientName) {
   auto watch = std::make_shared<JackWatch>(client);
   jack_on_shutdown(client, &JackWatch::OnShutdown, watch.get());
   jack_set_port_registration_callback(client, &JackWatch::OnPortRegistration, watch.get());
+  watch->published_.store(true, std::memory_order_release);
   // Without a process callback this joins no processing cycle; it only gets notifications.
   if (jack_activate(client) != 0) return nullptr;
   return watch;
+}
+
+std::uint32_t JackWatch::Cycle() const {
+  jack_nframes_t frames = 0;
+  jack_time_t current = 0;
+  jack_time_t next = 0;
+  float period = 0;
+  if (jack_get_cycle_times(client_, &frames, &current, &next, &period) != 0) return 0;
+  return frames;
 }
 
 JackWatch::~JackWatch() {
@@ -44,13 +54,16 @@ std::shared_ptr<std::atomic<bool>> JackWatch::WatchPort(const std::string& fullN
 }
 
 void JackWatch::OnShutdown(void* self) {
-  static_cast<JackWatch*>(self)->alive_.store(false, std::memory_order_release);
+  auto* watch = static_cast<JackWatch*>(self);
+  if (!watch->published_.load(std::memory_order_acquire)) return;
+  watch->alive_.store(false, std::memory_order_release);
 }
 
 // On JACK's notification thread, which may block.
 void JackWatch::OnPortRegistration(jack_port_id_t id, int registered, void* self) {
   if (registered) return;
   auto* watch = static_cast<JackWatch*>(self);
+  if (!watch->published_.load(std::memory_order_acquire)) return;
   const jack_port_t* port = jack_port_by_id(watch->client_, id);
   std::lock_guard lock(watch->mutex_);
   for (const Watched& w : watch->watched_) {

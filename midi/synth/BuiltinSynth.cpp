@@ -21,8 +21,9 @@ namespace {
 
 // What Open does, on whichever thread: the synthesizer made, its SoundFont read, the audio
 // system joined.
-DeviceResult Start(BuiltinSynth::Parts& parts, const BuiltinSynth::Options& options) {
-  const DeviceResult created = parts.engine.Create(options.sampleRate);
+DeviceResult Start(BuiltinSynth::Parts& parts, const BuiltinSynth::Options& options,
+                   const MidiDevice::BusyHook& busy) {
+  const DeviceResult created = parts.engine.Create(options.sampleRate, busy);
   if (created.code != MMSYSERR_NOERROR) return created;
   const bool audio = !options.audioDrivers.empty();
   // The audio system is joined while the SoundFont is read: the first open waits for the
@@ -86,8 +87,8 @@ std::uint16_t BuiltinSynth::Technology() const {
 void BuiltinSynth::Prepare() {
   if (open_ || prepared_) return;
   try {
-    prepared_ = preparer_.Ask([parts = parts_, options = options_] {
-      return Guarded([&] { return Start(*parts, options); });
+    prepared_ = preparer_.Ask([parts = parts_, options = options_, busy = busy_] {
+      return Guarded([&] { return Start(*parts, options, busy); });
     });
   } catch (...) {
     // No worker: Open does it all.
@@ -102,7 +103,7 @@ DeviceResult BuiltinSynth::Open() {
     started = prepared_->Await().value_or(DeviceResult(MMSYSERR_ERROR));
     prepared_.reset();
   } else {
-    started = Guarded([&] { return Start(*parts_, options_); });
+    started = Guarded([&] { return Start(*parts_, options_, busy_); });
   }
   open_ = started.code == MMSYSERR_NOERROR;
   return started;
@@ -136,6 +137,10 @@ DeviceResult BuiltinSynth::Send(std::uint32_t message) {
     }
     return played;
   });
+}
+
+std::string BuiltinSynth::SoundFontFile() const {
+  return open_ ? parts_->engine.SoundFontFile() : std::string();
 }
 
 std::vector<float> BuiltinSynth::RenderOffline(std::size_t frames) {

@@ -40,15 +40,19 @@ class BuiltinSynth final : public MidiDevice {
   // Makes the synthesizer, reads the SoundFont and joins the audio system on a worker, where
   // it renders silence until the Open that follows, which then waits only for what is left.
   void Prepare() override;
+  void SetBusyHook(BusyHook busy) override { busy_ = std::move(busy); }
 
   // Renders frames of stereo audio (interleaved left/right) while open with no audio driver,
   // once the instruments chosen have loaded.
   std::vector<float> RenderOffline(std::size_t frames);
+  // While open: the SoundFont file it plays.
+  std::string SoundFontFile() const;
 
   struct Parts;  // the synthesizer and its audio output, shared with a Prepare under way
 
  private:
   Options options_;
+  BusyHook busy_;
   std::shared_ptr<Parts> parts_;
   SerialWorker preparer_;
   // What Prepare started; its outcome is taken by the next Open.

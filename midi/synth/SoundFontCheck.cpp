@@ -14,17 +14,20 @@ namespace {
 
 using State = SoundFontProbe::State;
 
-State CheckHeader(const fs::path& file) {
+State CheckHeader(const fs::path& file, bool* compressed) {
   std::error_code error;
   const std::uintmax_t size = fs::file_size(file, error);
   std::FILE* stream = error ? nullptr : std::fopen(file.c_str(), "rb");
   if (stream == nullptr) return State::kUnreadable;
-  std::array<char, 12> header{};
-  const bool read = std::fread(header.data(), 1, header.size(), stream) == header.size();
+  // "RIFF" size "sfbk", then as a rule "LIST" size "INFO" and first "ifil" 4 major minor.
+  std::array<char, 34> header{};
+  const std::size_t got = std::fread(header.data(), 1, header.size(), stream);
   std::fclose(stream);
-  const std::string_view text(header.data(), header.size());
-  if (!read || text.substr(0, 4) != "RIFF" || text.substr(8, 4) != "sfbk")
+  const std::string_view text(header.data(), got);
+  if (got < 12 || text.substr(0, 4) != "RIFF" || text.substr(8, 4) != "sfbk")
     return State::kUnreadable;
+  *compressed = got == header.size() && text.substr(12, 4) == "LIST" &&
+                text.substr(20, 8) == "INFOifil" && static_cast<unsigned char>(header[32]) >= 3;
   std::uintmax_t riffSize = 0;
   for (int i = 7; i >= 4; --i) riffSize = (riffSize << 8) | static_cast<unsigned char>(header[i]);
   // A file cut short still declares its whole size.
@@ -57,7 +60,9 @@ SoundFontProbe ProbeSoundFont(const std::string& path) {
   if (!fs::is_regular_file(status)) return {};
   fs::path file = fs::canonical(path, error);
   if (error) file = path;
-  return {CheckHeader(file), file.string()};
+  bool compressed = false;
+  const State state = CheckHeader(file, &compressed);
+  return {state, file.string(), compressed};
 }
 
 }  // namespace tastiva

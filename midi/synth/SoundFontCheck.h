@@ -16,6 +16,9 @@ struct SoundFontProbe {
   State state = State::kAbsent;
   // The file itself, links followed; for kDangling the missing one a link points at.
   std::string file;
+  // Its samples are compressed (an .sf3: version 3 in its header), to be decoded as each
+  // instrument loads: seconds for a piano, where an .sf2's load takes milliseconds.
+  bool compressed = false;
 };
 
 // Checks the RIFF header as FluidSynth does ("RIFF", the file's size, "sfbk"). A file that

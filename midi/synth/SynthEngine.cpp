@@ -20,39 +20,46 @@ SynthEngine::SynthEngine() = default;
 
 SynthEngine::~SynthEngine() = default;
 
-DeviceResult SynthEngine::Create(int sampleRate) {
+DeviceResult SynthEngine::Create(int sampleRate, MidiDevice::BusyHook busy) {
   if (Created()) return {};
   FluidLog::Install();
   settings_ = MakeSynthSettings(sampleRate);
   if (!settings_) return MMSYSERR_NOMEM;
   synth_ = NewFluidSynth(settings_);
   if (!synth_) return MMSYSERR_NOMEM;
-  worker_ = std::make_unique<SynthWorker>(synth_);
+  worker_ = std::make_unique<SynthWorker>(synth_, std::move(busy));
   return {};
 }
 
 DeviceResult SynthEngine::Load(const std::vector<std::string>& places) {
   if (loaded_) return {};
-  SoundFontProbe problem;
-  std::set<std::string> tried;  // the default-GM links point at files listed again
+  using State = SoundFontProbe::State;
+  std::vector<SoundFontProbe> found;
+  std::set<std::string> seen;  // the default-GM links point at files listed again
   for (const std::string& path : ExpandSoundFonts(places, settings_.get())) {
     SoundFontProbe probe = ProbeSoundFont(path);
-    using State = SoundFontProbe::State;
-    if (probe.state == State::kAbsent || !tried.insert(probe.file).second) continue;
+    if (probe.state != State::kAbsent && seen.insert(probe.file).second) found.push_back(probe);
+  }
+  // Of the SoundFonts the system offers, one whose instruments load at once comes first: an
+  // .sf3 decodes its piano for a second or two before the first note can sound.
+  std::stable_partition(found.begin(), found.end(),
+                        [](const SoundFontProbe& probe) { return !probe.compressed; });
+  SoundFontProbe problem;
+  for (SoundFontProbe& probe : found) {
     if (probe.state == State::kPlausible) {
       const FluidLog::GLibQuiet quiet;
       // No instrument yet: each channel gets its own with its first note (SynthWorker).
       if (fluid_synth_sfload(synth_.get(), probe.file.c_str(), 0) != FLUID_FAILED) {
         loaded_ = true;
+        file_ = probe.file;
         return {};
       }
       probe.state = State::kUnreadable;
     }
     if (problem.state == State::kAbsent) problem = probe;
   }
-  return {MIDIERR_INVALIDSETUP, problem.state == SoundFontProbe::State::kAbsent
-                                    ? NoSoundFontText()
-                                    : BadSoundFontText(problem)};
+  return {MIDIERR_INVALIDSETUP,
+          problem.state == State::kAbsent ? NoSoundFontText() : BadSoundFontText(problem)};
 }
 
 void SynthEngine::Silence() {

@@ -13,19 +13,23 @@ namespace tastiva {
 class SynthWorker;
 
 // FluidSynth's settings and synthesizer with a General MIDI SoundFont whose samples load
-// only when an instrument is chosen, and the worker that plays on it.
+// only when an instrument is chosen, and the worker that plays on it. Made and loaded on the
+// synthesizer's preparer (or the UI thread); used from the UI thread once open.
 class SynthEngine {
  public:
   SynthEngine();
   ~SynthEngine();
 
-  // Creates the settings and the synthesizer; does nothing once made.
-  DeviceResult Create(int sampleRate);
+  // Creates the settings and the synthesizer; does nothing once made. busy hears when the
+  // worker loads instruments (may be empty).
+  DeviceResult Create(int sampleRate, MidiDevice::BusyHook busy = nullptr);
   bool Created() const { return worker_ != nullptr; }
   // Loads the first usable SoundFont of places (names as in SoundFontPaths.txt). Does nothing
   // once loaded; a failed attempt tries again next time (after the user installed one).
   DeviceResult Load(const std::vector<std::string>& places);
   bool Loaded() const { return loaded_; }
+  // The SoundFont file loaded, links followed.
+  const std::string& SoundFontFile() const { return file_; }
 
   const FluidSettingsHandle& settings() const { return settings_; }
   const FluidSynthHandle& synth() const { return synth_; }
@@ -42,6 +46,7 @@ class SynthEngine {
   FluidSynthHandle synth_;
   std::unique_ptr<SynthWorker> worker_;
   bool loaded_ = false;
+  std::string file_;
 };
 
 }  // namespace tastiva

@@ -1,6 +1,10 @@
 #include "midi/synth/SynthWorker.h"
 
+#include <condition_variable>
+#include <mutex>
+
 #include "midi/MidiResults.h"
+#include "midi/devices/PendingMessages.h"
 #include "midi/synth/FluidLog.h"
 #include "midi/synth/SynthDispatch.h"
 
@@ -8,20 +12,63 @@ namespace tastiva {
 
 namespace {
 
+// Not a MIDI message: all sounds off and the controllers reset, in order with the rest.
+constexpr std::uint32_t kSilence = 0xFFFFFFFF;
+
+// A load nobody waits for any more is not worth the second it takes.
+constexpr auto kEndWait = std::chrono::milliseconds(0);
+
+std::uint32_t Word(const ShortMessageBytes& m) {
+  return m.bytes[0] | (m.bytes[1] << 8) | (m.bytes[2] << 16);
+}
+
 void SoundsOff(fluid_synth_t* synth) {
   fluid_synth_all_sounds_off(synth, -1);
   for (int channel = 0; channel < 16; ++channel) fluid_synth_cc(synth, channel, 121, 0);
 }
 
-// A load nobody waits for any more is not worth the second it takes.
-constexpr auto kEndWait = std::chrono::milliseconds(0);
-
 }  // namespace
 
-SynthWorker::SynthWorker(FluidSynthHandle synth) : synth_(std::move(synth)), worker_(kEndWait) {}
+struct SynthWorker::Backlog {
+  Backlog(FluidSynthHandle s, MidiDevice::BusyHook b) : synth(std::move(s)), busy(std::move(b)) {}
+
+  void Dispatch(std::uint32_t word) const {
+    if (word == kSilence) {
+      SoundsOff(synth.get());
+    } else {
+      DispatchToSynth(synth.get(), UnpackShortMessage(word));
+    }
+  }
+
+  // The worker: plays what waits, in order, the loads among it, until nothing does.
+  void Drain() {
+    std::unique_lock lock(mutex);
+    while (!pending.Empty()) {
+      const std::uint32_t word = pending.Pop();
+      lock.unlock();
+      Dispatch(word);
+      lock.lock();
+    }
+    draining = false;
+    idle.notify_all();
+    lock.unlock();
+    if (busy) busy(false);
+  }
+
+  const FluidSynthHandle synth;
+  const MidiDevice::BusyHook busy;
+  std::mutex mutex;
+  std::condition_variable idle;
+  PendingMessages pending;
+  bool draining = false;  // the worker has what waits, or plays its last one
+};
+
+SynthWorker::SynthWorker(FluidSynthHandle synth, MidiDevice::BusyHook busy)
+    : backlog_(std::make_shared<Backlog>(std::move(synth), std::move(busy))), worker_(kEndWait) {}
 
 SynthWorker::~SynthWorker() {
-  worker_.DropQueued();
+  std::lock_guard lock(backlog_->mutex);
+  backlog_->pending.Clear();
 }
 
 DeviceResult SynthWorker::Play(const ShortMessageBytes& m) {
@@ -32,30 +79,49 @@ DeviceResult SynthWorker::Play(const ShortMessageBytes& m) {
   // one (and its samples) unless a program change came first.
   const bool first = kind == 0x90 && m.bytes[2] != 0 && !assigned_[channel];
   if (first || reset || kind == 0xC0) {
-    if (first) Queue({{static_cast<std::uint8_t>(0xC0 | channel), 0, 0}, 2});
+    if (first) Queue(0xC0u | static_cast<std::uint32_t>(channel));
     if (kind == 0xC0 || first) assigned_.set(static_cast<std::size_t>(channel));
     if (reset) assigned_.set();  // a reset gives every channel its default instrument
-    Queue(m);
+    Queue(Word(m));
     return MMSYSERR_NOERROR;
   }
-  DeviceResult result;
-  const bool played = worker_.RunHereIfIdle([&] {
-    const FluidLog::Capture capture;
-    result.code = DispatchToSynth(synth_.get(), m);
-    if (result.code != MMSYSERR_NOERROR) result.detail = capture.Text();
-  });
-  if (!played) Queue(m);
+  std::unique_lock lock(backlog_->mutex);
+  if (backlog_->draining) {
+    backlog_->pending.Push(Word(m));
+    return MMSYSERR_NOERROR;
+  }
+  // Played here while holding the worker back: in order with what it plays.
+  const FluidLog::Capture capture;
+  DeviceResult result = DispatchToSynth(backlog_->synth.get(), m);
+  if (result.code != MMSYSERR_NOERROR) result.detail = capture.Text();
   return result;
 }
 
 bool SynthWorker::Silence() {
-  if (worker_.RunHereIfIdle([&] { SoundsOff(synth_.get()); })) return true;
-  worker_.Post([synth = synth_] { SoundsOff(synth.get()); });
+  std::unique_lock lock(backlog_->mutex);
+  if (!backlog_->draining) {
+    SoundsOff(backlog_->synth.get());
+    return true;
+  }
+  lock.unlock();
+  Queue(kSilence);
   return false;
 }
 
-void SynthWorker::Queue(const ShortMessageBytes& m) {
-  worker_.Post([synth = synth_, m] { DispatchToSynth(synth.get(), m); });
+void SynthWorker::WaitIdle() const {
+  std::unique_lock lock(backlog_->mutex);
+  backlog_->idle.wait(lock, [&] { return !backlog_->draining; });
+}
+
+void SynthWorker::Queue(std::uint32_t word) {
+  {
+    std::lock_guard lock(backlog_->mutex);
+    backlog_->pending.Push(word);
+    if (backlog_->draining) return;
+    backlog_->draining = true;
+  }
+  if (backlog_->busy) backlog_->busy(true);
+  worker_.Post([backlog = backlog_] { backlog->Drain(); });
 }
 
 }  // namespace tastiva

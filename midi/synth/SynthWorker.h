@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bitset>
+#include <memory>
 
 #include "base/SerialWorker.h"
 #include "midi/ShortMessage.h"
@@ -11,13 +12,14 @@ namespace tastiva {
 
 // Plays messages on a synthesizer that loads an instrument's samples only when it is chosen.
 // That load (milliseconds for an .sf2, seconds for a large .sf3) runs inside FluidSynth's
-// program change, holding its lock: here it runs on a worker of its own, and what comes after
-// it waits in order behind it, so the caller (a key press) never waits for a load. Tasks share
-// the synthesizer: destroying this drops what has not started, and a load under way ends on
-// its own.
+// program change: here it runs on a worker of its own, and what comes after it waits in order
+// behind it (a note let go meanwhile sounds nothing later), so the caller never waits for a
+// load. The worker shares the synthesizer: destroying this drops what waits, and a load under
+// way ends on its own.
 class SynthWorker {
  public:
-  explicit SynthWorker(FluidSynthHandle synth);
+  // busy hears when loading starts and ends (may be empty).
+  SynthWorker(FluidSynthHandle synth, MidiDevice::BusyHook busy);
   ~SynthWorker();
   SynthWorker(const SynthWorker&) = delete;
   SynthWorker& operator=(const SynthWorker&) = delete;
@@ -30,12 +32,14 @@ class SynthWorker {
   // waits (true), else after it (false).
   bool Silence();
   // Returns once no work waits.
-  void WaitIdle() const { worker_.WaitIdle(); }
+  void WaitIdle() const;
+
+  struct Backlog;  // what waits, shared with the worker
 
  private:
-  void Queue(const ShortMessageBytes& m);
+  void Queue(std::uint32_t word);
 
-  const FluidSynthHandle synth_;
+  const std::shared_ptr<Backlog> backlog_;
   // Channels given their first instrument; only the caller's thread uses it.
   std::bitset<16> assigned_;
   SerialWorker worker_;

@@ -26,6 +26,15 @@ TEST_F(Lists, EverySelectionActsAndADeviceSwitchCarriesTheInstrumentOver) {
   EXPECT_EQ(Log(), Split("send 0: B0 00 00, send 0: C0 28 00, send 0: B0 00 00, "
                          "send 0: C0 28 00, close 0, open 1, send 1: B0 00 00, send 1: C0 28 00, "
                          "close 1, open 1, send 1: B0 00 00, send 1: C0 28 00"));
+
+  // A note held over a switch ends on the device it sounds on, before that one closes; its
+  // key's release later still sends its own note-off, to the device open then.
+  platform.ClearLog();
+  Step("+Q");
+  window.List1().SetListIndex(0);
+  Step("-Q");
+  EXPECT_EQ(Log(), Split("send 1: 90 35 7F, send 1: 90 35 00, close 1, open 0, "
+                         "send 0: B0 00 00, send 0: C0 28 00, send 0: 90 35 00"));
 }
 
 TEST_F(Lists, ChoosingTheSelectedEntryAgainActsAgainAndCtrlKeepsTheSelection) {

@@ -80,7 +80,7 @@ using Layout = AppTest;
 using Window = AppTest;
 
 // With no device open each note is refused with a box of its own: MidiOutTest, PlayingTest.
-TEST_F(Window, ARefusedSwitchShowsThreeBoxesAndClosingSendsNoNoteOff) {
+TEST_F(Window, ARefusedSwitchShowsThreeBoxesAndClosingEndsTheNotesHeldFirst) {
   Start();
   platform.refuseOpen[1] = 68;
   window.List1().SetListIndex(1);
@@ -89,10 +89,10 @@ TEST_F(Window, ARefusedSwitchShowsThreeBoxesAndClosingSendsNoNoteOff) {
   EXPECT_EQ(box.boxes.size(), 3u);
 
   window.List1().SetListIndex(0);
-  Play("L+7 +Q");
+  Play("L+7 +Q +X -X");
   platform.ClearLog();
   window.close();
-  EXPECT_EQ(Log(), Strings{"close 0"});
+  EXPECT_EQ(Log(), Split("send 0: 90 35 00, send 0: 90 3C 00, close 0"));
   EXPECT_EQ(desktop.calls.back(), "End");
   EXPECT_FALSE(window.isVisible());
 }

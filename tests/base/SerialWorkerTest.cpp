@@ -34,12 +34,11 @@ TEST(SerialWorker, RunsInOrderTimedOnesWhenDueAndAGivenUpTaskMakesItStuckUntilIt
   Gate gate;
   EXPECT_FALSE(worker.Run(gate.Hold(), 20ms));
   EXPECT_TRUE(worker.Stuck());
-  EXPECT_FALSE(worker.RunHereIfIdle([] {}));
   gate.open.set_value();
-  worker.WaitIdle();
+  EXPECT_TRUE(worker.Run([] {}, 1s));
   EXPECT_FALSE(worker.Stuck());
   std::this_thread::sleep_for(60ms);  // the timed one is due
-  EXPECT_TRUE(worker.RunHereIfIdle([&] { order.push_back(4); }));
+  EXPECT_TRUE(worker.Run([&] { order.push_back(4); }, 1s));
   EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -58,7 +57,7 @@ TEST(SerialWorker, AnAnswerGivenUpOnIsDroppedWhereItIsGivenAndFailuresReachTheWa
   std::thread::id workerThread;
   worker.Post([&] { workerThread = std::this_thread::get_id(); });
   gate.open.set_value();
-  worker.WaitIdle();
+  EXPECT_TRUE(worker.Run([] {}, 1s));
   EXPECT_EQ(droppedOn.load(), workerThread);
   EXPECT_NE(workerThread, std::this_thread::get_id());
 

@@ -42,4 +42,24 @@ c0 00
 90 36 7f
 90 36 00"
 expect_exactly e2e-recv "$expected"
+
+# A key held as the program is told to end: its note ends at the port, before it closes.
+for signal in TERM INT HUP; do
+  stop_process "$TASTIVA_PID"
+  before=$(received e2e-recv | wc -l)
+  start_tastiva
+  click_at 100 37
+  wait_until 5 has_lines e2e-recv $((before + 2)) || fail "no program change after choosing the port"
+  xdotool keydown x
+  wait_until 5 has_lines e2e-recv $((before + 3)) || fail "no note-on for X"
+  kill -"$signal" "$TASTIVA_PID"
+  wait_until 5 gone "$TASTIVA_PID" || fail "SIG$signal did not end the program"
+  xdotool keyup x
+  expected+="
+b0 00 00
+c0 00
+90 3e 7f
+90 3e 00"
+  expect_exactly e2e-recv "$expected"
+done
 echo PASS

@@ -94,6 +94,7 @@ class JackInput {
   }
   // After its server stopped: libjack frees the client on the next connection attempt.
   void Abandon() { client_ = nullptr; }
+  bool Abandoned() const { return client_ == nullptr; }
   std::string port() const { return clientName_ + ":in"; }
   int received() const { return received_.load(); }
 
@@ -172,6 +173,10 @@ TEST(JackPortsWithServer, OwnPortsAreSkippedVanishedOnesRefusedByName) {
 // An input of the test's own on a server of the test's own, open as a device.
 class ServerFault : public ::testing::Test {
  protected:
+  ~ServerFault() override {
+    // A client of a killed server may still run its thread on it: kept.
+    if (input && input->Abandoned()) static_cast<void>(input.release());
+  }
   void Open(const char* serverName) {
     server.role = serverName;
     ASSERT_TRUE(server.Start()) << "jackd did not start";
@@ -229,7 +234,15 @@ TEST_F(JackServerStalls, SendsNeverWaitAndWhatWasAcceptedArrives) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
     return result;
   };
-  int accepted = 0;
+  // The first message through a new connection is lost when its period runs late, as the first
+  // write into JACK's buffers does under ThreadSanitizer: flowing first, counted from then on.
+  ASSERT_TRUE(WaitFor(2s, [&] {
+    device->Send(kNoteOff);
+    std::this_thread::sleep_for(50ms);
+    return input->received() > 0;
+  }));
+  std::this_thread::sleep_for(100ms);
+  int accepted = input->received();
   const auto send = [&] {
     const DeviceResult result = prompt([&] { return device->Send(kNoteOn); });
     accepted += result.code == MMSYSERR_NOERROR;

@@ -64,11 +64,20 @@ TEST(UnpackShortMessage, GivesTheBytesInSendingOrderAsManyAsTheStatusNeeds) {
     std::uint32_t word;
     std::size_t size;
   } cases[] = {
-      {0x007F3C90, 3}, {0x00003C80, 3}, {0x00402AA0, 3}, {0x000007B0, 3},
-      {0x004000E0, 3}, {0x00002AC0, 2}, {0x00002AD0, 2},  // program change and channel pressure:
-                                                          // one data byte
-      {0x000000F1, 2}, {0x00003CF2, 3}, {0x000005F3, 2},  // time code, song position, select
-      {0x000000F6, 1}, {0x000000F8, 1}, {0x000000FF, 1},  // tune request, clock, reset
+      {0x007F3C90, 3},
+      {0x00003C80, 3},
+      {0x00402AA0, 3},
+      {0x000007B0, 3},
+      {0x004000E0, 3},
+      {0x00002AC0, 2},
+      {0x00002AD0, 2},  // program change and channel pressure:
+                        // one data byte
+      {0x000000F1, 2},
+      {0x00003CF2, 3},
+      {0x000005F3, 2},  // time code, song position, select
+      {0x000000F6, 1},
+      {0x000000F8, 1},
+      {0x000000FF, 1},  // tune request, clock, reset
       {0x00003C3C, 0},  // a data byte first: running status, not sent
   };
   for (const auto& c : cases) {
@@ -160,27 +169,39 @@ TEST_F(DeviceManagement, ListsTheMapperFirstThenTheDevicesThatAnswerByTheirIdent
   EXPECT_TRUE(platform.Log().empty());
 }
 
-TEST_F(DeviceManagement, OpenClosesFirstCarriesANoteOverAndReportsWhetherADeviceIsOpen) {
+TEST_F(DeviceManagement, OpenClosesFirstEndingTheNotesItStartedThereAndReportsIfOneIsOpen) {
   platform.mapper = "Mapper";
   platform.devices = {"Synth", "Port"};
 
   EXPECT_TRUE(out.OpenMidiOut(-1));
   EXPECT_NE(out.hMidiOut(), 0u);
+  // Of the notes sent, the ones the device took and did not end are ended before it closes:
+  // not the one ended, nor the one refused.
   cmd.NoteOn(0, 60, 127);
+  cmd.NoteOn(9, 40, 127);
+  cmd.NoteOn(0, 64, 127);
+  cmd.NoteOff(0, 64);
+  platform.refuseSend = 67;
+  cmd.NoteOn(0, 67, 127);
+  platform.refuseSend = 0;
   EXPECT_TRUE(out.OpenMidiOut(1));
-  cmd.NoteOff(0, 60);  // the note-off of a switch mid-note goes to the new device
+  cmd.NoteOff(0, 60);  // a key let go after a switch still sends its note-off, there
   platform.refuseOpen[0] = 4;
   EXPECT_FALSE(out.OpenMidiOut(0));
   EXPECT_EQ(out.hMidiOut(), 0u);
-  EXPECT_EQ(platform.Log(), (Strings{"open mapper", "send mapper: 90 3C 7F", "close mapper",
-                                     "open 1", "send 1: 90 3C 00", "close 1", "open 0 -> 4"}));
-  ASSERT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(
+      platform.Log(),
+      (Strings{"open mapper", "send mapper: 90 3C 7F", "send mapper: 99 28 7F",
+               "send mapper: 90 40 7F", "send mapper: 90 40 00", "send mapper: 90 43 7F -> 67",
+               "send mapper: 90 3C 00", "send mapper: 99 28 00", "close mapper", "open 1",
+               "send 1: 90 3C 00", "close 1", "open 0 -> 4"}));
+  ASSERT_EQ(box.boxes.size(), 2u);
 
   // Closing twice: the second close does nothing and shows nothing.
   out.CloseMidiOut();
   out.CloseMidiOut();
-  EXPECT_EQ(platform.Log().size(), 7u);
-  EXPECT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(platform.Log().size(), 13u);
+  EXPECT_EQ(box.boxes.size(), 2u);
 }
 
 TEST_F(DeviceManagement, ARefusedCloseShowsAModalOkBoxThenTheHandleIsForgotten) {

@@ -55,7 +55,7 @@ TEST(SynthAudioLoss, RefusedWhileItsJackServerStopsAndChosenAgainItPlays) {
   EXPECT_EQ(synth.Close().code, MMSYSERR_NOERROR);
   EXPECT_LT(Clock::now() - start, 100ms);
   EXPECT_EQ(synth.Open().code, MMSYSERR_NODRIVER);
-  EXPECT_LT(Clock::now() - start, 5s);
+  EXPECT_LT(Clock::now() - start, 12s);
 
   kill(server.pid, SIGCONT);
 

@@ -48,10 +48,11 @@ TEST(SynthDispatch, EachMessageIsItsCallOnItsChannelWithItsData) {
   EXPECT_EQ(cc(5, 10), 64);
   EXPECT_EQ(bend(1), 0x2000);
 
-  // A note off is never refused, though nothing sounds; a note on with no instrument is.
+  // Notes are never refused: a note off though nothing sounds, a note on FluidSynth finds no
+  // voice for (as under very fast playing; here, with no instrument at all).
   EXPECT_EQ(play(0x80, 60, 64), MMSYSERR_NOERROR);
   EXPECT_EQ(play(0x90, 60, 0), MMSYSERR_NOERROR);
-  EXPECT_EQ(play(0x90, 60, 127), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(play(0x90, 60, 127), MMSYSERR_NOERROR);
 }
 
 // What FluidSynth says while a thread captures goes to that thread's capture only, however
