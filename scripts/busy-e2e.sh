@@ -4,10 +4,11 @@
 # passes of each test. Status 0 only if every run of every test passed; the logs of each run
 # stay in the folder it names.
 #
-#   ./scripts/busy-e2e.sh [BUILD_DIR]          # build/ by default; RUNS=10 LOOPS=4 LABEL=e2e
+#   ./scripts/busy-e2e.sh [BUILD_DIR [CTEST_OPTIONS...]]   # build/; RUNS=10 LOOPS=4 LABEL=e2e
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+shift || true
 runs=${RUNS:-10}
 loops=${LOOPS:-4}
 label=${LABEL:-e2e}
@@ -26,7 +27,7 @@ echo "busy-e2e: $loops busy loops on $(nproc) cores; $runs runs of the '$label' 
 # One line per test and run: NAME passed|failed|timeout.
 for run in $(seq "$runs"); do
   start=$SECONDS
-  ctest --test-dir "$build" -L "$label" --output-on-failure >"$out/run-$run.log" 2>&1 || true
+  ctest --test-dir "$build" -L "$label" --output-on-failure "$@" >"$out/run-$run.log" 2>&1 || true
   awk '/^ *[0-9]+\/[0-9]+ Test +#/ {
          status = $0 ~ /Passed/ ? "passed" : ($0 ~ /Timeout/ ? "timeout" : "failed")
          print $4, status }' "$out/run-$run.log" | tee -a "$out/results" >"$out/run-$run.results"

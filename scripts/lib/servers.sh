@@ -139,7 +139,9 @@ jack_why_hung() {
 # (/dev/shm/jack-shm-registry), all users together: from byte 24, entries 264 bytes apart of a
 # 4-byte process id and the name "jack-UID:NAME:". A server that ends normally frees its entry;
 # a killed one keeps it until a server of the same name starts, and with per-run names none
-# would: once the table is full, each entry of a dead server of this user is freed that way.
+# would: once the table is full, each entry of a dead server of this user is freed that way,
+# but for names ending in the id of a live process (tests/support/JackServer.h), whose test
+# may be about to start that server again.
 JACK_REGISTRY=/dev/shm/jack-shm-registry
 jack_registered() {
   [ -r "$JACK_REGISTRY" ] && [ "$(head -c 4 "$JACK_REGISTRY")" = KCAJ ] || return 0
@@ -157,7 +159,9 @@ jack_reclaim_entries() {
   while read -r pid name; do
     [[ $name == "jack-$(id -u):"*: ]] && ! kill -0 "$pid" 2>/dev/null || continue
     name=${name#"jack-$(id -u):"}
-    jack_reclaim "${name%:}"
+    name=${name%:}
+    [[ ! ${name##*-} =~ ^[0-9]+$ ]] || ! kill -0 "${name##*-}" 2>/dev/null || continue
+    jack_reclaim "$name"
   done <<<"$entries"
 }
 jack_reclaim() {

@@ -56,17 +56,19 @@ has_synth_port() { [ -n "$(synth_port)" ]; }
 no_synth_port() { [ -z "$(synth_port)" ]; }
 
 # record KEY FILE: holds KEY for 0.8 s while recording the synthesizer's output, once the
-# note before has died away.
+# note before has died away; jack_rec's status. On a busy machine its disk thread falls behind
+# and it fails for overruns: its ring holds the whole 2 s. The key goes down once it listens.
 record() {
   sleep 1.5
-  timeout 10 jack_rec -f "$2" -d 2 -b 16 "$port" >/dev/null 2>&1 &
+  timeout 10 jack_rec -f "$2" -d 2 -b 16 -B 131072 "$port" >"$RUN_TMP/jack_rec.log" 2>&1 &
   local rec=$!
-  sleep 0.3
+  wait_until 5 recording || true
   xdotool keydown "$1"
   sleep 0.8
   xdotool keyup "$1"
-  wait "$rec" || fail "jack_rec failed"
+  wait "$rec"
 }
+recording() { jack_lsp -c "$port" | grep -q '^ *jackrec:'; }
 
 # reference FONT NOTE FILE: FluidSynth's own rendering of NOTE on program 0, 48 kHz.
 reference() {
@@ -78,7 +80,7 @@ reference() {
 
 check() {  # check FONT KEY NOTE
   local hz want
-  record "$2" "$RUN_TMP/$2.wav"
+  record "$2" "$RUN_TMP/$2.wav" || fail "jack_rec: $(cat "$RUN_TMP/jack_rec.log")"
   reference "$1" "$3" "$RUN_TMP/ref-$3.wav"
   hz=$("$wav_pitch" "$RUN_TMP/$2.wav") || fail "no pitch in the recording of $2"
   want=$("$wav_pitch" "$RUN_TMP/ref-$3.wav") || fail "no pitch in FluidSynth's rendering of $3"
@@ -100,7 +102,7 @@ for font in "${fonts[@]}"; do
   # The piano's samples load when the instrument is chosen at start (seconds for the .sf3):
   # the first key sounds once they are in.
   ready() { record z "$RUN_TMP/ready.wav" && "$wav_pitch" "$RUN_TMP/ready.wav"; }
-  wait_until 30 ready || fail "no sound from $font"
+  wait_until 30 ready || fail "no sound from $font: $(cat "$RUN_TMP/jack_rec.log")"
   echo "$(basename "$font") on $port:"
   check "$font" z 60
   check "$font" q 53

@@ -61,10 +61,11 @@ struct PrivateServer {
       return false;
     });
   }
-  void Stop() {  // SIGTERM, then SIGKILL after 3 s
+  // SIGTERM, then SIGKILL after 10 s (a killed server's entry in jackd2's table stays).
+  void Stop() {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    if (!WaitFor(3s, [&] { return waitpid(pid, nullptr, WNOHANG) != 0; })) Kill();
+    if (!WaitFor(10s, [&] { return waitpid(pid, nullptr, WNOHANG) != 0; })) Kill();
     pid = -1;
   }
   void Kill() {
