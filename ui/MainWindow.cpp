@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
@@ -25,6 +26,13 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The icon in every size drawn for it, so title bars, task bars and switchers need not scale.
+QIcon MainIcon() {
+  QIcon icon;
+  for (const QString& file : QDir(":/").entryList({"MainIcon-*.png"})) icon.addFile(":/" + file);
+  return icon;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -33,7 +41,7 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName("main");
   setWindowTitle(Text(layout::kCaption));
-  setWindowIcon(QIcon(QPixmap::fromImage(LoadMaskedIcon(":/MainIcon.ico"))));
+  setWindowIcon(MainIcon());
   setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
 
   QFont font(Text(layout::kFontFamily));
