@@ -75,4 +75,6 @@ stop_process "$pid"
 
 grep '^run.sh:' "$RUN_TMP/run.log" || true
 echo "first-run: $((after - before)) packages installed, main window after $window s"
-du -sh --exclude=root/tastiva "$root" | awk '{ print "first-run: the system is " $1 " on disk" }'
+du -sh "$root/var/cache/apt/archives" | awk '{ print "first-run: " $1 " of packages downloaded" }'
+du -sh --exclude="$root/proc" --exclude="$root/dev" --exclude="$root/tmp" \
+  --exclude="$root/root/tastiva" "$root" | awk '{ print "first-run: the system is " $1 " on disk" }'

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QScreen>
 #include <map>
+#include <tuple>
 
 #include "ui/HeldInput.h"
 #include "ui/MainWindowEvents.h"
@@ -92,11 +93,13 @@ MainWindow::MainWindow(QWidget* parent)
     created->lower();
   }
   SetTabOrder();
-  // Each list is named by its label, as a screen reader announces it.
-  for (auto [label, list] :
-       {std::pair{deviceLabel_, deviceList_}, {instrumentLabel_, soundList_}}) {
+  // Each list is named by its label, as a screen reader announces it, and has its shortcut.
+  for (auto [label, list, shortcut] :
+       {std::tuple{deviceLabel_, deviceList_, layout::kDeviceShortcut},
+        {instrumentLabel_, soundList_, layout::kInstrumentShortcut}}) {
     label->setBuddy(list);
     list->setAccessibleName(label->text());
+    list->SetShortcut(QKeySequence(Text(shortcut)));
   }
   heldInput_ = new HeldInput(*this, keys_);
 
