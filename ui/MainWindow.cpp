@@ -9,6 +9,7 @@
 #include <map>
 #include <tuple>
 
+#include "ui/BriefPress.h"
 #include "ui/HeldInput.h"
 #include "ui/MainWindowEvents.h"
 #include "ui/Twips.h"
@@ -102,6 +103,9 @@ MainWindow::MainWindow(QWidget* parent)
     list->SetShortcut(QKeySequence(Text(shortcut)));
   }
   heldInput_ = new HeldInput(*this, keys_);
+  // After the held input: it sees the input first.
+  briefPress_ = new BriefPress(*this, keys_);
+  for (KeyButton* key : keys_) key->SetBriefPress(briefPress_);
 
   // Each key carries what the user's own layout prints on the key that plays it.
   layoutSource_ = CreateLayoutSource();
@@ -156,6 +160,7 @@ void MainWindow::SetTabOrder() {
 void MainWindow::SetEvents(MainWindowEvents* events) {
   events_ = events;
   heldInput_->SetEvents(events);
+  briefPress_->SetEvents(events);
   for (KeyButton* key : keys_) key->SetEvents(events);
   if (!events) {
     deviceList_->onClick = soundList_->onClick = nullptr;
