@@ -25,16 +25,16 @@ constexpr char kUsage[] =
     "In the window, Alt+I chooses the instrument and Alt+D the device with the arrow keys.\n"
     "Qt's own options, such as -platform NAME and -style NAME, are passed on to Qt.\n";
 
-constexpr char kVersion[] =
-    "Tastiva " TASTIVA_VERSION "\n"
-    "Copyright (C) 2026 The Tastiva authors. All rights reserved.\n";
+constexpr char kVersion[] = "Tastiva " TASTIVA_VERSION
+                            "\n"
+                            "Copyright (C) 2026 The Tastiva authors. All rights reserved.\n";
 
 // Qt's own options (QGuiApplication, QApplication, the X11 platform); those of the first kind
 // take the next argument as their value unless given as -name=value.
 constexpr std::array<std::string_view, 15> kQtWithValue{
-    "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "style", "stylesheet", "session",
-    "display", "geometry", "name", "title", "visual"};
+    "platform",    "platformpluginpath", "platformtheme", "plugin",     "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "style",         "stylesheet", "session",
+    "display",     "geometry",           "name",          "title",      "visual"};
 constexpr std::array<std::string_view, 6> kQtAlone{"reverse", "widgetcount", "sync",
                                                    "nograb",  "dograb",      "qmljsdebugger"};
 
@@ -87,7 +87,7 @@ std::optional<int> ReadCommandLine(int argc, char** argv) {
     if (arg[1] != '-') return Fail("invalid option -- '" + std::string(arg.substr(1, 1)) + "'");
     // A long option may be shortened while it stays unambiguous.
     for (const auto& [option, text] : {std::pair{std::string_view("help"), kUsage},
-                                        std::pair{std::string_view("version"), kVersion}}) {
+                                       std::pair{std::string_view("version"), kVersion}}) {
       if (name.empty() || !option.starts_with(name)) continue;
       if (valued) return Fail("option '--" + std::string(option) + "' doesn't allow an argument");
       ends = Print(text);

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   MIDI_CMD midiCmd(midiOut);
 
   MainWindow window;
+  desktop.AnswerCalls(window);
   MainForm form(window, midiOut, midiCmd, desktop);
   window.SetEvents(&form);
   try {

@@ -1,8 +1,8 @@
 // The two lists: every choice acts, the entry already selected included, and a device switch
 // carries the instrument over; Ctrl never clears a selection; long device names leave both
-// rows in view; the keys take the focus back; Alt+I and Alt+D reach the lists. A key's Press action and selections in the lists
-// as assistive technology drives them act once each, as clicks do (names, the pressed state
-// and its notifications are read over a real accessibility bus in
+// rows in view; the keys take the focus back; Alt+I and Alt+D reach the lists. A key's Press action
+// and selections in the lists as assistive technology drives them act once each, as clicks do
+// (names, the pressed state and its notifications are read over a real accessibility bus in
 // tests/e2e/accessibility_test.sh).
 #include <QAccessible>
 #include <QScrollBar>

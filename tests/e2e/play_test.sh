@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program played with real X key and mouse events: the device is chosen with a
-# click, and a JACK receiver gets the exact traffic.
+# click, and a JACK receiver gets the exact traffic. A second copy started while another
+# window has the keyboard brings the first to the front with the keyboard, so keys play again.
 # usage: play_test.sh TASTIVA JACK_RECEIVER
 source "$(dirname "$0")/lib.sh"
 TASTIVA=$1
@@ -29,6 +30,24 @@ done
 # The black key F#3 by mouse (key 1: 32..48 x 64..152 px), with the right button.
 click_at 40 100 3
 
+# Another window over it takes the keyboard; a second copy ends at once and silently, and the
+# first comes to the front with the keyboard. Xvfb has no window manager: the X input focus
+# and the windows' stacking order tell.
+xmessage -geometry 900x700+0+0 cover >/dev/null 2>&1 &
+RUN_PIDS+=($!)
+wait_until 10 has_window_named xmessage || fail "no covering window"
+cover=$(windows_named xmessage)
+xdotool windowfocus --sync "$cover"
+timeout 10 "$TASTIVA" >"$RUN_TMP/second.log" 2>&1 || fail "the second copy ended with status $?"
+[ ! -s "$RUN_TMP/second.log" ] || fail "the second copy printed: $(cat "$RUN_TMP/second.log")"
+focused() { [ "$(xdotool getwindowfocus)" = "$MAIN_WINDOW" ]; }
+wait_until 5 focused || fail "the keyboard stayed with window $(xdotool getwindowfocus)"
+# xwininfo lists the top-level windows from the top down.
+top=$(xwininfo -root -children | grep -owE "$(printf '0x%x|0x%x' "$MAIN_WINDOW" "$cover")" | head -1)
+[ "$((top))" = "$MAIN_WINDOW" ] || fail "window $top is on top, not the program's"
+echo "a second copy brought the window to the front with the keyboard"
+xdotool key z
+
 expected="b0 00 00
 c0 00
 90 35 7f
@@ -40,6 +59,8 @@ c0 00
 90 54 7f
 90 54 00
 90 36 7f
-90 36 00"
+90 36 00
+90 3c 7f
+90 3c 00"
 expect_exactly e2e-recv "$expected"
 echo PASS
