@@ -22,6 +22,8 @@ run=(
 test=(
   clang-format libqt6test6 libx11-dev libxtst-dev googletest libgtest-dev libbenchmark-dev
   jackd2 xvfb xdotool x11-utils imagemagick faketime procps
+  # a window manager that weighs a program's request to come to the front
+  openbox
   # the other SoundFonts the synthesizer is tested and measured with (FluidR3: 120 MB to
   # download, MuseScore General .sf3: 34 MB), and FluidSynth's command line as the reference
   fluid-soundfont-gm musescore-general-soundfont-small fluidsynth
