@@ -20,4 +20,19 @@ QString ListAccessible::text(QAccessible::Text t) const {
   return static_cast<ListBox*>(object())->Shortcut().toString(QKeySequence::NativeText);
 }
 
+void* ListAccessible::interface_cast(QAccessible::InterfaceType type) {
+  if (type == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
+  return qt_->interface_cast(type);
+}
+
+void ListAccessible::doAction(const QString& actionName) {
+  if (actionName == setFocusAction())
+    static_cast<ListBox*>(object())->setFocus(Qt::OtherFocusReason);
+}
+
+QStringList ListAccessible::keyBindingsForAction(const QString& actionName) const {
+  if (actionName != setFocusAction()) return {};
+  return {text(QAccessible::Accelerator)};
+}
+
 }  // namespace tastiva

@@ -4,9 +4,10 @@
 
 namespace tastiva {
 
-// A list as assistive technology sees it: Qt's own interface for it, whose shortcut is the
-// list's (Qt reports the list's name there).
-class ListAccessible final : public QAccessibleInterface {
+// A list as assistive technology sees it: Qt's own interface for it, with the list's shortcut
+// where Qt puts its name, and a SetFocus action bound to it (Qt gives a list no action, and
+// the accessibility bus of Linux reads shortcuts from actions alone).
+class ListAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
   // Installed once, before the first list is created.
   static QAccessibleInterface* Create(const QString& className, QObject* object);
@@ -33,9 +34,11 @@ class ListAccessible final : public QAccessibleInterface {
   QAccessible::State state() const override { return qt_->state(); }
   QColor foregroundColor() const override { return qt_->foregroundColor(); }
   QColor backgroundColor() const override { return qt_->backgroundColor(); }
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    return qt_->interface_cast(type);
-  }
+  void* interface_cast(QAccessible::InterfaceType type) override;
+
+  QStringList actionNames() const override { return {setFocusAction()}; }
+  void doAction(const QString& actionName) override;
+  QStringList keyBindingsForAction(const QString& actionName) const override;
 
  private:
   explicit ListAccessible(QAccessibleInterface* qt) : qt_(qt) {}

@@ -121,6 +121,11 @@ TEST_F(Lists, AltIAndAltDPutTheFocusInTheListsWhereAnArrowChoosesAndAltPlaysNoth
   // Screen readers tell each list's shortcut; the labels show their captions as they were.
   EXPECT_EQ(Of(window.lst_sound_list())->text(QAccessible::Accelerator), "Alt+I");
   EXPECT_EQ(Of(window.List1())->text(QAccessible::Accelerator), "Alt+D");
+  QAccessibleActionInterface* focusing = Of(window.List1())->actionInterface();
+  ASSERT_NE(focusing, nullptr);
+  EXPECT_EQ(focusing->keyBindingsForAction(focusing->setFocusAction()), QStringList{"Alt+D"});
+  focusing->doAction(focusing->setFocusAction());
+  EXPECT_EQ(Focused(), &window.List1());
   EXPECT_EQ(Of(window.List1())->text(QAccessible::Name), "Device");
   EXPECT_EQ(Of(window.List1())->tableInterface()->rowCount(), 2);
   EXPECT_EQ(window.Label2().text(), "Instrument");
