@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tastiva.exe from the Windows zip, under Wine on a private X server with no MIDI device: its
 # window and its keys' looks under the style it ships with, Wine's own winmm texts in its error
-# boxes, computer keys read as scan codes, one copy at a time, a new start after every end,
-# and the notice on the 5th (Wine's clock faked with faketime).
+# boxes, computer keys read as scan codes, one copy at a time (a second brings the first to
+# the front), a new start after every end, and the notice on the 5th (Wine's clock faked with
+# faketime).
 # usage: e2e_test.sh ZIP PREFIX_TEMPLATE
 source "$(dirname "$0")/wine_lib.sh"
 wine_init wine-e2e "$2"
@@ -72,13 +73,26 @@ for i in "${!white[@]}"; do
 done
 echo "keys: black dark, white light"
 
-# A second copy ends at once and shows nothing; the first stays.
+# Another window over it takes the keyboard. A second copy ends at once and shows nothing;
+# the first stays and comes to the front with the keyboard: its window has the X input focus,
+# and Q typed to whatever has it plays (a box for its note on, one for its note off).
+xmessage -geometry 900x700+0+0 cover >/dev/null 2>&1 &
+RUN_PIDS+=($!)
+cover() { xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | head -1; }
+wait_until 10 test -n "$(cover)" || fail "no covering window"
+xdotool windowfocus --sync "$(cover)"
 start=$SECONDS
 start_program "$RUN_TMP/second.log"
 ended_with "$PROGRAM_PID" 0 20 || fail "the second copy did not end with status 0"
 echo "second copy ended after $((SECONDS - start)) s"
 [ "$(main_windows | wc -l)" -eq 1 ] && no_box || fail "the second copy showed a window"
 kill -0 "$first" || fail "the first copy died"
+focused() { [ "$(xdotool getwindowfocus)" = "$(main_windows | head -1)" ]; }
+wait_until 10 focused || fail "the keyboard stayed with window $(xdotool getwindowfocus)"
+xdotool key q
+close_boxes 2
+[ "$BOX_COUNT" -eq 2 ] || fail "Q after the second copy: $BOX_COUNT boxes"
+echo "the second copy brought the first to the front with the keyboard"
 
 # Alt+F4 ends the first with status 0; the next start shows its window.
 key_to_main key alt+F4
