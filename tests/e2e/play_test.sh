@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program played with real X key and mouse events: the device is chosen with a
-# click, and a JACK receiver gets the exact traffic. A second copy started while another
-# window has the keyboard brings the first to the front with the keyboard, so keys play again.
+# click, an instrument with Alt+I and an arrow, and a JACK receiver gets the exact traffic. A
+# second copy started while another window has the keyboard brings the first to the front with
+# the keyboard, so keys play again.
 # usage: play_test.sh TASTIVA JACK_RECEIVER
 source "$(dirname "$0")/lib.sh"
 TASTIVA=$1
@@ -29,6 +30,9 @@ for key in z comma bracketleft; do
 done
 # The black key F#3 by mouse (key 1: 32..48 x 64..152 px), with the right button.
 click_at 40 100 3
+# Alt+I, then Down in the instrument list: the next instrument, and no note for Alt or I.
+xdotool key alt+i
+xdotool key Down
 
 # Another window over it takes the keyboard; a second copy ends at once and silently, and the
 # first comes to the front with the keyboard, so Z plays. Without a window manager (Xvfb
@@ -75,6 +79,8 @@ c0 00
 90 54 00
 90 36 7f
 90 36 00
+b0 00 00
+c0 01
 90 3c 7f
 90 3c 00
 90 3c 7f
