@@ -27,10 +27,7 @@ void Mouse(MainWindowEvents& events, KeyButton& key, bool down) {
 
 BriefPress::BriefPress(QWidget& window, const Keys& keys) : QObject(&window), window_(window) {
   timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, [this] {
-    // A box is open: its close ends the press.
-    if (QApplication::activeModalWidget() == nullptr) Release();
-  });
+  connect(&timer_, &QTimer::timeout, this, &BriefPress::ReleaseUnlessBoxed);
   // Filters run last installed first: these see the input before the window's other watchers.
   window_.installEventFilter(this);
   for (KeyButton* key : keys) key->installEventFilter(this);
@@ -52,6 +49,11 @@ void BriefPress::Press(KeyButton& key) {
   timer_.start(kMilliseconds);
 }
 
+void BriefPress::ReleaseUnlessBoxed() {
+  // A box is open: its close ends the press.
+  if (QApplication::activeModalWidget() == nullptr) Release();
+}
+
 void BriefPress::Release() {
   timer_.stop();
   if (KeyButton* key = std::exchange(held_, nullptr); key && events_) Mouse(*events_, *key, false);
@@ -68,7 +70,11 @@ bool BriefPress::eventFilter(QObject* watched, QEvent* event) {
       if (watched != &window_) Release();
       break;
     case QEvent::WindowUnblocked:
-      if (watched == &window_) Release();
+      // After the handler that opened the box has finished, before the held input is handed
+      // over (queued after this).
+      if (watched == &window_) {
+        QMetaObject::invokeMethod(this, &BriefPress::ReleaseUnlessBoxed, Qt::QueuedConnection);
+      }
       break;
     case QEvent::ActivationChange:
       // Another program took the keyboard (one of ours is a box, ended once it closes).

@@ -32,6 +32,7 @@ class BriefPress final : public QObject {
 
  private:
   void Release();
+  void ReleaseUnlessBoxed();
 
   QWidget& window_;
   MainWindowEvents* events_ = nullptr;

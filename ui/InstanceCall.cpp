@@ -9,21 +9,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #endif
 
 namespace tastiva {
 
-namespace {
-constexpr char kLockSuffix[] = ".lock";
-}  // namespace
-
 InstanceCall::InstanceCall(const std::string& lockName) : path_(lockName) {
   // "tastiva.lock" calls at "tastiva.socket".
-  const std::string suffix = kLockSuffix;
-  if (path_.size() > suffix.size() && path_.ends_with(suffix))
-    path_.resize(path_.size() - suffix.size());
+  if (path_.ends_with(".lock")) path_.resize(path_.size() - 5);
   path_ += ".socket";
 }
 

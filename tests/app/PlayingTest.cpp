@@ -235,5 +235,27 @@ TEST_F(Boxes, AMouseButtonOrAnotherProgramTakingTheKeyboardEndsTheNoteOnceTheBox
   ExpectEndedBehindBoxes(0, "90 35", 4);
 }
 
+TEST_F(Boxes, AScreenReadersPressEndsOnceNoBoxIsOpenOneBoxAtATime) {
+  // Its note on refused: a box, then the key held a while; then its note off refused.
+  Step("P5");
+  EXPECT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(Key(5).Value(), 1);
+  Step("W");
+  Settle();
+  ExpectEndedBehindBoxes(5, "90 3A", 2);
+
+  // Its time runs out while the boxes of a refused instrument are open: it ends after them.
+  platform.refuseSend = 0;
+  platform.ClearLog();
+  Step("P5");
+  platform.refuseSend = 5;
+  inFirstBox = [] { QTest::qWait(BriefPress::kMilliseconds + 50); };
+  window.lst_sound_list().SetListIndex(3);
+  Settle();
+  EXPECT_EQ(Log(), Sends("90 3A 7F, B0 00 00 -> 5, C0 03 00 -> 5, 90 3A 00 -> 5"));
+  EXPECT_EQ(deepest, 1) << "a box opened inside another";
+  EXPECT_EQ(Key(5).Value(), 0);
+}
+
 }  // namespace
 }  // namespace tastiva::test
