@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # tastiva.exe from the Windows zip, under Wine on a private X server with no MIDI device: its
-# window and its keys' looks under the style it ships with, Wine's own winmm texts in its error
-# boxes, computer keys read as scan codes, one copy at a time (a second brings the first to
-# the front), a new start after every end, and the notice on the 5th (Wine's clock faked with
-# faketime).
+# command line, its window and its keys' looks under the style it ships with, Wine's own winmm
+# texts in its error boxes, computer keys read as scan codes, one copy at a time (a second
+# brings the first to the front), a new start after every end, and the notice on the 5th
+# (Wine's clock faked with faketime).
 # usage: e2e_test.sh ZIP PREFIX_TEMPLATE
 source "$(dirname "$0")/wine_lib.sh"
 wine_init wine-e2e "$2"
 unzip -q "$1" -d "$RUN_TMP/zip"
 EXE=$(echo "$RUN_TMP"/zip/*/bin/tastiva.exe)
 [ -f "$EXE" ] || fail "no bin/tastiva.exe in $1"
+
+# The command line as GNU programs answer, with no window: the version on stdout with status
+# 0, a wrong option on stderr with status 2.
+version=$(basename "$1" | sed -n 's/^tastiva-\(.*\)-win64\.zip$/\1/p')
+[ "$(wine "$EXE" --version 2>/dev/null | head -1 | tr -d '\r')" = "Tastiva $version" ] ||
+  fail "--version: $(wine "$EXE" --version 2>&1)"
+status=0
+wine "$EXE" --bogus >"$RUN_TMP/bogus.out" 2>"$RUN_TMP/bogus.err" || status=$?
+[ "$status" -eq 2 ] && [ ! -s "$RUN_TMP/bogus.out" ] &&
+  grep -q "^tastiva: unrecognized option '--bogus'" "$RUN_TMP/bogus.err" ||
+  fail "--bogus: status $status, $(cat "$RUN_TMP/bogus.out" "$RUN_TMP/bogus.err")"
+echo "command line: --version and a wrong option answered"
 
 bad_id="Error A device ID has been used that is out of range for your system."
 bad_handle="Error The specified device handle is invalid."
