@@ -53,7 +53,11 @@ package=(dpkg-dev file lintian desktop-file-utils appstream)
 packages=()
 for purpose in "$@"; do
   case "$purpose" in
-    run | test | windows | package) eval 'packages+=("${'"$purpose"'[@]}")' ;;
+    run | test | windows | package)
+      declare -n list=$purpose
+      packages+=("${list[@]}")
+      unset -n list
+      ;;
     all) packages+=("${run[@]}" "${test[@]}" "${windows[@]}" "${package[@]}") ;;
     *)
       echo "install-deps: unknown purpose '$purpose' (run, test, windows, package, all)" >&2
