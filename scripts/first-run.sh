@@ -20,10 +20,16 @@ servers_init first-run
 
 mounted=()
 first_run_cleanup() {
-  local m
+  local m still=""
   for ((m = ${#mounted[@]} - 1; m >= 0; m--)); do umount -l "${mounted[m]}" || true; done
   servers_cleanup
-  [ -n "${KEEP_FRESH:-}" ] || rm -rf --one-file-system "$root"
+  # /tmp is bound from this machine's own file system: never remove through a mount left over.
+  for m in "${mounted[@]}"; do ! mountpoint -q "$m" || still+=" $m"; done
+  if [ -n "$still" ]; then
+    echo "first-run: still mounted:$still; $root left in place" >&2
+  elif [ -z "${KEEP_FRESH:-}" ]; then
+    rm -rf --one-file-system "$root"
+  fi
 }
 trap first_run_cleanup EXIT
 
