@@ -43,6 +43,9 @@ if [ ! -f "$base" ]; then
   rm -rf "$base.d"
 fi
 
+for m in proc dev tmp; do
+  ! mountpoint -q "$root/$m" || fail "$root/$m is still mounted from an earlier run: umount it"
+done
 rm -rf --one-file-system "$root"
 mkdir -p "$root"
 tar -C "$root" -xf "$base"
