@@ -24,7 +24,7 @@ first_run_cleanup() {
   for ((m = ${#mounted[@]} - 1; m >= 0; m--)); do umount -l "${mounted[m]}" || true; done
   servers_cleanup
   # /tmp is bound from this machine's own file system: never remove through a mount left over.
-  for m in "${mounted[@]}"; do ! mountpoint -q "$m" || still+=" $m"; done
+  for m in "$root/proc" "$root/dev" "$root/tmp"; do ! mountpoint -q "$m" || still+=" $m"; done
   if [ -n "$still" ]; then
     echo "first-run: still mounted:$still; $root left in place" >&2
   elif [ -z "${KEEP_FRESH:-}" ]; then
