@@ -1,7 +1,8 @@
 // Draws the program's pictures and writes them in the exact file formats the program reads:
 // MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361); and the main icon in
-// each size asked for, for the window and desktop menus (MainIcon-<size>.png), as MainIcon.svg
-// and, for macOS, MainIcon.icns.
+// each size asked for, for the window and desktop menus (MainIcon-<size>.png), all of them in
+// one Windows icon for the program file (MainIconSet.ico), as MainIcon.svg and, for macOS,
+// MainIcon.icns.
 // Usage: make_assets <output directory> <icon size>...
 
 #include <QByteArray>
@@ -57,14 +58,17 @@ int main(int argc, char** argv) {
       {"MainIcon.svg", MainIconSvg()},
       {"MainIcon.icns", EncodeIcns(DrawMainIcon(128), DrawMainIcon(256))},
   };
+  std::vector<QImage> icons;
   for (int i = 2; i < argc; ++i) {
     const int size = QString::fromLocal8Bit(argv[i]).toInt();
-    if (size < 16 || size > 1024) {
+    if (size < 16 || size > 256) {
       std::fprintf(stderr, "make_assets: no icon size: %s\n", argv[i]);
       return 2;
     }
-    files.emplace_back(QString("MainIcon-%1.png").arg(size), EncodePng(DrawMainIcon(size)));
+    icons.push_back(DrawMainIcon(size));
+    files.emplace_back(QString("MainIcon-%1.png").arg(size), EncodePng(icons.back()));
   }
+  files.emplace_back("MainIconSet.ico", EncodeIcoSet(icons));
   for (const auto& [name, data] : files) {
     if (!WriteFile(dir + '/' + name, data)) {
       std::fprintf(stderr, "make_assets: cannot write %s/%s\n", argv[1], qPrintable(name));
