@@ -24,7 +24,7 @@ IDLE_SECONDS=10
 BENCH_START=$SECONDS
 
 # --- build --------------------------------------------------------------------------------
-[ -n "${SKIP_INSTALL:-}" ] || ./scripts/install-deps.sh >&2
+[ -n "${SKIP_INSTALL:-}" ] || ./scripts/install-deps.sh run test >&2
 if [ -n "${BUILD_DIR:-}" ]; then
   [ -f "$BUILD_DIR/build.ninja" ] ||
     cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2

@@ -18,7 +18,7 @@ log() { echo "build-qt-windows: $*" >&2; }
 
 host_version() { dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true; }
 version="$(host_version)"
-[ -n "$version" ] || { "$root/scripts/install-deps.sh" >&2; version="$(host_version)"; }
+[ -n "$version" ] || { "$root/scripts/install-deps.sh" run windows >&2; version="$(host_version)"; }
 
 options=(-release -shared -nomake examples -nomake tests -nomake benchmarks
   -no-feature-network -no-feature-sql -no-feature-xml -no-feature-dbus -no-feature-concurrent
@@ -38,7 +38,7 @@ if [ -f "$marker" ]; then
   exit 0
 fi
 
-"$root/scripts/install-deps.sh" >&2
+"$root/scripts/install-deps.sh" run windows >&2
 mkdir -p "$cache"
 exec 9>"$cache/.lock-$key"
 log "waiting for the lock on $cache/.lock-$key"

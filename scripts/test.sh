@@ -2,7 +2,7 @@
 # Installs what is needed, builds with warnings as errors, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh all
 ./scripts/build.sh ci
 ctest --preset ci -j2 "$@"
 ./scripts/test-windows.sh
