@@ -1,6 +1,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/CreateMidiPlatform.h"
 #include "app/Environment.h"
 #include "app/MainForm.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv) {
   using namespace tastiva;
+  if (const auto status = ReadCommandLine(argc, argv)) return *status;
   PrepareEnvironment();
   RequireDisplay();
   // Another copy running: Form_Load ends this one at once, with nothing started.
@@ -27,7 +29,7 @@ int main(int argc, char** argv) {
   Application app(argc, argv);
   guard.reset();
   // Lets desktop shells match the window to its menu entry.
-  Application::setDesktopFileName("io.github.tastiva.Tastiva");
+  Application::setDesktopFileName(TASTIVA_APP_ID);
   InitAssets();
   UseDetectableAutoRepeat();
 
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
   MIDI_CMD midiCmd(midiOut);
 
   MainWindow window;
+  desktop.AnswerCalls(window);
   MainForm form(window, midiOut, midiCmd, desktop);
   window.SetEvents(&form);
   CloseOnEndSignals([&window] { window.close(); });

@@ -3,13 +3,14 @@
 // ports to its inputs as soon as they appear, then plays one note on it, and takes the first
 // sample above the threshold. Then it samples the program's memory and CPU use and ends it.
 //
-// usage: sound_ready [-e NAME=VALUE]... [--no-window] [--ports REGEX --key KEYCODE |
+// usage: sound_ready [-e NAME=VALUE]... [--no-window] [--ports REGEX --key KEYCODE [--at-map] |
 //                    --ports REGEX --say ON --unsay OFF] [--hold S] [--cpu S] [--switch X,Y]
 //                    [--timeout S] -- PROGRAM [ARGS...]
 //   --no-window    the program has no window to wait for
 //   --ports REGEX  the program's audio output ports (jack_get_ports' pattern), left then right
 //   --key KEYCODE  the note: that X key pressed (XTEST) in the program's window, released
 //                  once heard
+//   --at-map       the key pressed as soon as the window maps, not once the ports are there
 //   --say, --unsay the note: lines written to the program's stdin
 //   --hold S       S seconds after exec, read VmRSS and RssShmem
 //   --cpu S        then count the CPU time of its threads over S more seconds
@@ -154,6 +155,7 @@ void Stop(pid_t pid) {
 int Usage() {
   std::fprintf(stderr,
                "usage: sound_ready [-e NAME=VALUE]... [--no-window] [--ports REGEX --key KEYCODE "
+               "[--at-map] "
                "| --ports REGEX --say ON --unsay OFF] [--hold S] [--cpu S] [--switch X,Y] "
                "[--timeout S] -- PROGRAM [ARGS...]\n");
   return 2;
@@ -165,6 +167,7 @@ int main(int argc, char** argv) {
   std::vector<char*> env;
   std::string ports, say, unsay;
   int key = 0;
+  bool atMap = false;
   double hold = 0, cpu = 0, timeout = 30;
   int switchX = -1, switchY = -1;
   bool windowed = true;
@@ -189,6 +192,9 @@ int main(int argc, char** argv) {
       cpu = std::atof(value);
     } else if (option == "--no-window") {
       windowed = false;
+      --i;  // takes no value
+    } else if (option == "--at-map") {
+      atMap = true;
       --i;  // takes no value
     } else if (option == "--switch") {
       if (std::sscanf(value, "%d,%d", &switchX, &switchY) != 2) return Usage();
@@ -273,7 +279,7 @@ int main(int argc, char** argv) {
       if (found != nullptr) jack_free(found);
       // Played once the program's output is there: a program that opens it in its start-up
       // handles the key after that.
-      if (!played && connected == 2 && (key == 0 || window != 0)) {
+      if (!played && (connected == 2 || (atMap && key != 0)) && (key == 0 || window != 0)) {
         if (key != 0) {
           XSetInputFocus(display, window, RevertToParent, CurrentTime);
           XTestFakeKeyEvent(display, static_cast<unsigned>(key), True, CurrentTime);

@@ -4,7 +4,6 @@ if(TASTIVA_MIDI_ONLY)
   return()
 endif()
 
-set(TASTIVA_APP_ID io.github.tastiva.Tastiva)
 # The Debian revision; packaging/changelog.Debian must name the same full version.
 set(TASTIVA_DEB_RELEASE 1)
 

@@ -22,7 +22,7 @@ host_version() { dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true;
 version="$(host_version)"
 if [ -z "$version" ]; then
   [ "${1:-}" != --built ] || exit 1
-  "$root/scripts/install-deps.sh" >&2
+  "$root/scripts/install-deps.sh" run windows >&2
   version="$(host_version)"
 fi
 
@@ -60,7 +60,7 @@ progress() {
   fi
 }
 
-"$root/scripts/install-deps.sh" >&2
+"$root/scripts/install-deps.sh" run windows >&2
 mkdir -p "$cache"
 exec 9>"$cache/.lock-$key"
 if ! flock -n 9; then

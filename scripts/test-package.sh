@@ -4,6 +4,7 @@
 # closes it, and removes the package again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./scripts/install-deps.sh run test package
 build=$PWD/build-package
 
 sudo=""

@@ -5,7 +5,7 @@
 # apart, the program end to end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh run test windows
 source scripts/lib/servers.sh
 
 phase() { echo "test-windows: $1 took $((SECONDS - phase_start)) s"; phase_start=$SECONDS; }

@@ -59,7 +59,7 @@ void KeyAccessible::doAction(const QString& actionName) {
   // After the caller has its answer: the note may show an error box that waits for the user.
   KeyButton* key = Key();
   QMetaObject::invokeMethod(
-      key, [key] { key->PlayAsClick(); }, Qt::QueuedConnection);
+      key, [key] { key->PressBriefly(); }, Qt::QueuedConnection);
 }
 
 }  // namespace tastiva

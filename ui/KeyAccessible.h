@@ -8,7 +8,7 @@ namespace tastiva {
 class KeyButton;
 
 // A key as assistive technology sees it: named by its note and its caption ("C4, key Z"),
-// pressed or released, and played by its Press action as a click plays it.
+// pressed or released, and played by its Press action as a short click plays it.
 class KeyAccessible final : public QAccessibleWidget {
  public:
   explicit KeyAccessible(KeyButton* key);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/BriefPress.h"
 #include "ui/KeyAccessible.h"
 #include "ui/KeyCodes.h"
 #include "ui/MainWindowEvents.h"
@@ -76,12 +77,8 @@ void KeyButton::SetValue(std::int16_t value) {
   if (wasPressed != (value_ == 1)) NotifyPressedChanged(this);
 }
 
-void KeyButton::PlayAsClick() {
-  if (!events_) return;
-  const auto x = static_cast<float>(PixelsToTwips(width() / 2.0));
-  const auto y = static_cast<float>(PixelsToTwips(height() / 2.0));
-  events_->key_MouseDown(index_, ButtonMask(Qt::LeftButton), 0, x, y);
-  events_->key_MouseUp(index_, ButtonMask(Qt::LeftButton), 0, x, y);
+void KeyButton::PressBriefly() {
+  if (briefPress_) briefPress_->Press(*this);
 }
 
 bool KeyButton::hitButton(const QPoint& pos) const {

@@ -6,6 +6,7 @@
 
 namespace tastiva {
 
+class BriefPress;
 class MainWindowEvents;
 
 // One on-screen key: a check box drawn as a push button. Its state (0 released, 1 pressed)
@@ -22,8 +23,9 @@ class KeyButton final : public QAbstractButton {
   std::int16_t Index() const { return index_; }
   bool IsBlack() const { return black_; }
 
-  // Plays the key as a left click in its middle does: the press, then the release.
-  void PlayAsClick();
+  // The screen reader's Press: the key sounds for a moment, as BriefPress says.
+  void SetBriefPress(BriefPress* press) { briefPress_ = press; }
+  void PressBriefly();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -41,6 +43,7 @@ class KeyButton final : public QAbstractButton {
   std::int16_t value_ = 0;
   QPixmap picture_;
   MainWindowEvents* events_ = nullptr;
+  BriefPress* briefPress_ = nullptr;
 };
 
 // Mouse button and shift-state masks as event handlers receive them.

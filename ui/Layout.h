@@ -32,6 +32,9 @@ inline constexpr Rect kInstrumentLabel{5760, 0, 930, 210};  // Label2
 inline constexpr Rect kDeviceLabel{720, 0, 540, 210};       // Label1
 inline constexpr std::string_view kInstrumentCaption = "Instrument";
 inline constexpr std::string_view kDeviceCaption = "Device";
+// Keys that put the focus in a list, for the keyboard alone; the captions stay as they are.
+inline constexpr std::string_view kInstrumentShortcut = "Alt+I";
+inline constexpr std::string_view kDeviceShortcut = "Alt+D";
 
 // The keys.
 inline constexpr int kKeyTop = 960;

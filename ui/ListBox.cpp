@@ -2,10 +2,12 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 
 #include "base/RuntimeError.h"
 #include "ui/KeyButton.h"
 #include "ui/KeyCodes.h"
+#include "ui/ListAccessible.h"
 #include "ui/Twips.h"
 
 namespace tastiva {
@@ -18,6 +20,8 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
   // differ at their ends, so they are shortened in the middle.
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTextElideMode(Qt::ElideMiddle);
+  static const bool accessible = (QAccessible::installFactory(&ListAccessible::Create), true);
+  (void)accessible;
   connect(this, &QListWidget::currentRowChanged, this, [this](int) {
     if (!selectingByProgram_) Click();
   });
@@ -90,6 +94,12 @@ void ListBox::SetListIndex(std::int16_t index) {
   if (index != -1) scrollToItem(item(index));
   selectingByProgram_ = false;
   Click();
+}
+
+void ListBox::SetShortcut(const QKeySequence& keys) {
+  shortcut_ = keys;
+  auto* shortcut = new QShortcut(keys, window());
+  connect(shortcut, &QShortcut::activated, this, [this] { setFocus(Qt::ShortcutFocusReason); });
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QListWidget>
 #include <functional>
 
@@ -29,6 +30,10 @@ class ListBox final : public QListWidget, public ListControl {
   std::int16_t ListIndex() const override { return static_cast<std::int16_t>(currentRow()); }
   void SetListIndex(std::int16_t index) override;
 
+  // Keys that put the focus in the list from anywhere in its window.
+  void SetShortcut(const QKeySequence& keys);
+  const QKeySequence& Shortcut() const { return shortcut_; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -42,6 +47,7 @@ class ListBox final : public QListWidget, public ListControl {
   void MouseDown(QMouseEvent* event);
   void SelectedElsewhere();
 
+  QKeySequence shortcut_;
   std::int16_t newIndex_ = -1;
   bool selectingByProgram_ = false;
   bool clicked_ = false;      // the selection event ran during the current press

@@ -1,12 +1,15 @@
 #include "ui/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
 #include <map>
+#include <tuple>
 
+#include "ui/BriefPress.h"
 #include "ui/HeldInput.h"
 #include "ui/MainWindowEvents.h"
 #include "ui/Twips.h"
@@ -25,6 +28,13 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The icon in every size drawn for it, so title bars, task bars and switchers need not scale.
+QIcon MainIcon() {
+  QIcon icon;
+  for (const QString& file : QDir(":/").entryList({"MainIcon-*.png"})) icon.addFile(":/" + file);
+  return icon;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -33,7 +43,7 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName("main");
   setWindowTitle(Text(layout::kCaption));
-  setWindowIcon(QIcon(QPixmap::fromImage(LoadMaskedIcon(":/MainIcon.ico"))));
+  setWindowIcon(MainIcon());
   setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
 
   QFont font(Text(layout::kFontFamily));
@@ -84,13 +94,18 @@ MainWindow::MainWindow(QWidget* parent)
     created->lower();
   }
   SetTabOrder();
-  // Each list is named by its label, as a screen reader announces it.
-  for (auto [label, list] :
-       {std::pair{deviceLabel_, deviceList_}, {instrumentLabel_, soundList_}}) {
+  // Each list is named by its label, as a screen reader announces it, and has its shortcut.
+  for (auto [label, list, shortcut] :
+       {std::tuple{deviceLabel_, deviceList_, layout::kDeviceShortcut},
+        {instrumentLabel_, soundList_, layout::kInstrumentShortcut}}) {
     label->setBuddy(list);
     list->setAccessibleName(label->text());
+    list->SetShortcut(QKeySequence(Text(shortcut)));
   }
   heldInput_ = new HeldInput(*this, keys_);
+  // After the held input: it sees the input first.
+  briefPress_ = new BriefPress(*this, keys_);
+  for (KeyButton* key : keys_) key->SetBriefPress(briefPress_);
 
   // Each key carries what the user's own layout prints on the key that plays it.
   layoutSource_ = CreateLayoutSource();
@@ -145,6 +160,7 @@ void MainWindow::SetTabOrder() {
 void MainWindow::SetEvents(MainWindowEvents* events) {
   events_ = events;
   heldInput_->SetEvents(events);
+  briefPress_->SetEvents(events);
   for (KeyButton* key : keys_) key->SetEvents(events);
   if (!events) {
     deviceList_->onClick = soundList_->onClick = nullptr;

@@ -12,6 +12,7 @@
 
 namespace tastiva {
 
+class BriefPress;
 class HeldInput;
 class MainWindowEvents;
 
@@ -50,6 +51,7 @@ class MainWindow final : public QWidget {
   QLabel* instrumentLabel_ = nullptr;
   MainWindowEvents* events_ = nullptr;
   HeldInput* heldInput_ = nullptr;
+  BriefPress* briefPress_ = nullptr;
   std::unique_ptr<LayoutSource> layoutSource_;
 };
 

@@ -7,6 +7,7 @@
 #include <exception>
 #include <utility>
 
+#include "ui/FrontDesk.h"
 #include "ui/NoticeWindow.h"
 
 namespace tastiva {
@@ -18,7 +19,7 @@ void QtMessageBox::MsgBox(const std::string& prompt, int style, const std::strin
   box.exec();
 }
 
-QtDesktop::QtDesktop(std::string lockName) : lock_(std::move(lockName)) {}
+QtDesktop::QtDesktop(std::string lockName) : lock_(std::move(lockName)), call_(lock_.Name()) {}
 
 bool QtDesktop::PrevInstance() {
   if (another_) return *another_;
@@ -26,9 +27,12 @@ bool QtDesktop::PrevInstance() {
   switch (lock_.Take()) {
     case InstanceLock::Result::Taken:
       another_ = false;
+      // Without it a second copy still ends; the window just stays where it is.
+      call_.Listen();
       break;
     case InstanceLock::Result::Refused:
       another_ = true;
+      call_.Ring();
       break;
     case InstanceLock::Result::Unavailable:
       // Better two copies than none: starting is what the user asked for.
@@ -50,7 +54,12 @@ void QtDesktop::ShowNotice() {
   notice.ShowModal();
 }
 
+void QtDesktop::AnswerCalls(QWidget& window) {
+  if (another_ == false) new FrontDesk(window, call_);
+}
+
 void QtDesktop::End() {
+  call_.Close();
   std::fflush(stdout);
   std::fflush(stderr);
   std::_Exit(0);

@@ -6,6 +6,7 @@
 
 #include "base/Desktop.h"
 #include "base/MessageBox.h"
+#include "ui/InstanceCall.h"
 #include "ui/InstanceLock.h"
 
 namespace tastiva {
@@ -22,13 +23,18 @@ class QtDesktop final : public Desktop {
   // lockName: the single-instance lock; tests give each run its own.
   explicit QtDesktop(std::string lockName = InstanceLock::DefaultName());
 
+  // Another copy running is asked to come to the front.
   bool PrevInstance() override;
   int Day() override;
   void ShowNotice() override;
   [[noreturn]] void End() override;
 
+  // Once this copy runs: a second copy's call brings the window to the front.
+  void AnswerCalls(QWidget& window);
+
  private:
   InstanceLock lock_;
+  InstanceCall call_;
   std::optional<bool> another_;  // asked once; the answer holds for the life of the process
 };
 

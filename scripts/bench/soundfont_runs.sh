@@ -2,7 +2,7 @@
 # The runs of figure 7 for one SoundFont, inside a mount namespace where it is the only one
 # (tests/e2e/soundfonts_only.sh); started by soundfonts.sh, which reads what they append.
 # usage: soundfont_runs.sh PREFIX SOUNDFONT   (SOUND_READY, TASTIVA, BARE, SOUND_RUNS,
-#        IDLE_RUNS, IDLE_SECONDS from the environment)
+#        IDLE_RUNS, IDLE_SECONDS from the environment; FluidSynth alone plays SOUNDFONT)
 set -euo pipefail
 prefix=$1
 font=$2
@@ -20,6 +20,9 @@ for _ in $(seq "$SOUND_RUNS"); do
   "$SOUND_READY" "${fake[@]}" --hold 3 -- "$BARE" >>"$prefix.bare"
   "$SOUND_READY" "${fake[@]}" --ports '^Tastiva(-[0-9]+)?:(left|right)$' --key 52 --hold 3 \
     --switch 450,36 -- "$TASTIVA" >>"$prefix.tastiva"
+  # The key held from the moment the window maps, as an eager player would.
+  "$SOUND_READY" "${fake[@]}" --ports '^Tastiva(-[0-9]+)?:(left|right)$' --key 52 --at-map \
+    -- "$TASTIVA" >>"$prefix.held"
   "$SOUND_READY" --no-window --ports '^bench-fluid(-[0-9]+)?:(left|right)$' \
     --say 'noteon 0 60 127' --unsay 'noteoff 0 60' --hold 3 -- "${fluid[@]}" >>"$prefix.fluid"
 done

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@
 #include "app/MainForm.h"
 #include "midi/recording/RecordingPlatform.h"
 #include "tests/support/Recorders.h"
+#include "ui/BriefPress.h"
 #include "ui/KeyCaptions.h"
 #include "ui/KeyCodes.h"
 #include "ui/MainWindow.h"
@@ -125,8 +127,20 @@ class AppTest : public ::testing::Test {
   // One step of real input. "+Q" "-Q": the computer key that types Q on a US layout pressed,
   // released ("A" is a key that plays nothing); "~Q" an X11 auto-repeat (release and press
   // marked as repeats), "=Q" a Windows one. "L+7" "L-7" "L*7" "L@7": the left button pressed,
-  // released, double-clicked on key 7, moved there; R and M the other buttons.
+  // released, double-clicked on key 7, moved there; R and M the other buttons. "P7": a screen
+  // reader's Press on key 7; "W": long enough for such a press to end by itself.
   void Step(std::string_view step) {
+    if (step[0] == 'P') {
+      QAccessible::queryAccessibleInterface(&Key(std::stoi(std::string(step.substr(1)))))
+          ->actionInterface()
+          ->doAction(QAccessibleActionInterface::pressAction());
+      QCoreApplication::processEvents();
+      return;
+    }
+    if (step == "W") {
+      QTest::qWait(BriefPress::kMilliseconds + 50);
+      return;
+    }
     if (const auto op = std::string_view("+-~=").find(step[0]); op != std::string_view::npos) {
       const Qt::Key key = static_cast<Qt::Key>(step[1]);
       if (op == 1 || op == 2) SendKey(QEvent::KeyRelease, key, Pc(step[1]), op == 2);

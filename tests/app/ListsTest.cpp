@@ -1,8 +1,8 @@
 // The two lists: every choice acts, the entry already selected included, and a device switch
 // carries the instrument over; Ctrl never clears a selection; long device names leave both
-// rows in view; the keys take the focus back. A key's Press action and selections in the lists
-// as assistive technology drives them act once each, as clicks do (names, the pressed state
-// and its notifications are read over a real accessibility bus in
+// rows in view; the keys take the focus back; Alt+I and Alt+D reach the lists. A key's Press action
+// and selections in the lists as assistive technology drives them act once each, as clicks do
+// (names, the pressed state and its notifications are read over a real accessibility bus in
 // tests/e2e/accessibility_test.sh).
 #include <QAccessible>
 #include <QScrollBar>
@@ -101,6 +101,46 @@ QAccessibleInterface* Of(QWidget& w) {
   return QAccessible::queryAccessibleInterface(&w);
 }
 
+TEST_F(Lists, AltIAndAltDPutTheFocusInTheListsWhereAnArrowChoosesAndAltPlaysNothing) {
+  Start();
+  const auto alt = [this](Qt::Key key) {
+    SendKey(QEvent::KeyPress, Qt::Key_Alt, 0x38, false, Qt::AltModifier);
+    // As the window system delivers it: shortcuts first, then the widget with the focus.
+    QTest::keyPress(Focused(), key, Qt::AltModifier);
+    SendKey(QEvent::KeyRelease, key, Pc(static_cast<char>(key)), false, Qt::AltModifier);
+    SendKey(QEvent::KeyRelease, Qt::Key_Alt, 0x38);
+  };
+  const auto arrow = [this](Qt::Key key) {
+    QTest::keyPress(Focused(), key);
+    QTest::keyRelease(Focused(), key);
+  };
+  alt(Qt::Key_I);
+  EXPECT_EQ(Focused(), &window.lst_sound_list());
+  arrow(Qt::Key_Down);
+  EXPECT_EQ(Focused(), &Key(0));
+  alt(Qt::Key_I);
+  arrow(Qt::Key_Up);
+  alt(Qt::Key_D);
+  EXPECT_EQ(Focused(), &window.List1());
+  arrow(Qt::Key_Down);
+  EXPECT_EQ(Focused(), &Key(0));
+  EXPECT_EQ(Log(), Split("send 0: B0 00 00, send 0: C0 01 00, send 0: B0 00 00, send 0: C0 00 00, "
+                         "close 0, open 1, send 1: B0 00 00, send 1: C0 00 00"));
+
+  // Screen readers tell each list's shortcut; the labels show their captions as they were.
+  EXPECT_EQ(Of(window.lst_sound_list())->text(QAccessible::Accelerator), "Alt+I");
+  EXPECT_EQ(Of(window.List1())->text(QAccessible::Accelerator), "Alt+D");
+  QAccessibleActionInterface* focusing = Of(window.List1())->actionInterface();
+  ASSERT_NE(focusing, nullptr);
+  EXPECT_EQ(focusing->keyBindingsForAction(focusing->setFocusAction()), QStringList{"Alt+D"});
+  focusing->doAction(focusing->setFocusAction());
+  EXPECT_EQ(Focused(), &window.List1());
+  EXPECT_EQ(Of(window.List1())->text(QAccessible::Name), "Device");
+  EXPECT_EQ(Of(window.List1())->tableInterface()->rowCount(), 2);
+  EXPECT_EQ(window.Label2().text(), "Instrument");
+  EXPECT_EQ(window.Label1().text(), "Device");
+}
+
 // The entry's own action, as a screen reader selects it.
 void SelectEntry(ListBox& list, int row) {
   QAccessibleInterface* entry = Of(list)->tableInterface()->cellAt(row, 0);
@@ -119,9 +159,11 @@ TEST_F(Accessibility, PressAndSelectionsActOnceAsClicksDo) {
   EXPECT_EQ(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
   actions->doAction(QAccessibleActionInterface::pressAction());
   QCoreApplication::processEvents();
-  EXPECT_EQ(Key(7).Value(), 0);
+  EXPECT_EQ(Key(7).Value(), 1);
   EXPECT_EQ(Focused(), &Key(0));
   EXPECT_EQ(form.PlayedByMouse(), std::optional<std::int16_t>(1));
+  Step("W");
+  EXPECT_EQ(Key(7).Value(), 0);
 
   // An entry's own action chooses once, and toggling the selected entry off keeps it and
   // sends nothing; a program selection and a click still act once each. Through the list's

@@ -46,6 +46,14 @@ TEST_F(Playing, EachKeyAndButtonSoundsItsOwnNoteWhileItIsHeld) {
       // A mouse release ends its own note only, whatever key was pressed last.
       {"L+12 +Q L-12 -Q", "90 41 7F, 90 35 7F, 90 41 00, 90 41 00, 90 35 00"},
       {"L+12 +A L-12", "90 41 7F, 90 41 00, 90 41 00"},
+      // A screen reader's Press sounds a while, ended at once by real input on the keys or
+      // another Press; on a key held already it adds nothing.
+      {"P7 W", "90 3C 7F, 90 3C 00"},
+      {"P7 L+7 L-7 W", "90 3C 7F, 90 3C 00, 90 3C 7F, 90 3C 00"},
+      {"P7 +Z -Z W", "90 3C 7F, 90 3C 00, 90 3C 7F, 90 3C 00"},
+      {"P7 +Q P9 -Q W", "90 3C 7F, 90 3C 00, 90 35 7F, 90 3E 7F, 90 3E 00, 90 35 00"},
+      {"+Z P7 -Z W", "90 3C 7F, 90 3C 00"},
+      {"L+7 P7 W L-7", "90 3C 7F, 90 3C 00"},
   };
   for (const auto& [script, sent] : cases) {
     SCOPED_TRACE(script);
@@ -77,11 +85,11 @@ TEST_F(Playing, ShiftKeypadAndUnmappedKeysChangeNothing) {
 }
 
 TEST_F(Playing, LosingTheKeyboardReleasesTheKeysHeldOnIt) {
-  Play("+Q +Z -Z L+16");
+  Play("+Q +Z -Z L+16 P20");
   QWidget other;
   Activate(other);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-  EXPECT_EQ(Log(), Sends("90 35 7F, 90 3C 7F, 90 3C 00, 90 45 7F, 90 35 00"));
+  EXPECT_EQ(Log(), Sends("90 35 7F, 90 3C 7F, 90 3C 00, 90 45 7F, 90 49 7F, 90 49 00, 90 35 00"));
   ExpectLooksFollowSound();
 
   // The key-up that finally arrives (or doesn't) changes nothing harmful.
@@ -131,12 +139,15 @@ TEST_F(Playing, RandomSessionsLeaveNoNoteSounding) {
         QApplication::setActiveWindow(&window);
         window.activateWindow();
         Key(0).setFocus();
+      } else if (what >= 98) {
+        s = "P" + at;
       }
       if (!s.empty()) Step(s);
       ASSERT_NO_FATAL_FAILURE(ExpectLooksFollowSound()) << "seed " << seed << " step " << step;
     }
     for (const char k : heldKeys) Step(std::string{'-', k});
     for (const char b : heldButtons) Step(b + std::string("-0"));
+    Step("W");
     ExpectLooksFollowSound();
     for (int i = 0; i < 32; ++i) EXPECT_EQ(Key(i).Value(), 0) << "key " << i << " stuck";
   }
@@ -224,6 +235,28 @@ TEST_F(Boxes, AMouseButtonOrAnotherProgramTakingTheKeyboardEndsTheNoteOnceTheBox
   Step("+Q");
   Settle();
   ExpectEndedBehindBoxes(0, "90 35", 4);
+}
+
+TEST_F(Boxes, AScreenReadersPressEndsOnceNoBoxIsOpenOneBoxAtATime) {
+  // Its note on refused: a box, then the key held a while; then its note off refused.
+  Step("P5");
+  EXPECT_EQ(box.boxes.size(), 1u);
+  EXPECT_EQ(Key(5).Value(), 1);
+  Step("W");
+  Settle();
+  ExpectEndedBehindBoxes(5, "90 3A", 2);
+
+  // Its time runs out while the boxes of a refused instrument are open: it ends after them.
+  platform.refuseSend = 0;
+  platform.ClearLog();
+  Step("P5");
+  platform.refuseSend = 5;
+  inFirstBox = [] { QTest::qWait(BriefPress::kMilliseconds + 50); };
+  window.lst_sound_list().SetListIndex(3);
+  Settle();
+  EXPECT_EQ(Log(), Sends("90 3A 7F, B0 00 00 -> 5, C0 03 00 -> 5, 90 3A 00 -> 5"));
+  EXPECT_EQ(deepest, 1) << "a box opened inside another";
+  EXPECT_EQ(Key(5).Value(), 0);
 }
 
 }  // namespace

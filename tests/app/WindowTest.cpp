@@ -105,7 +105,10 @@ TEST_F(Layout, WindowAndControlsStandAtTheirPlacesInPixels) {
   EXPECT_EQ(window.palette().color(QPalette::Window), QColor(192, 192, 192));
   EXPECT_TRUE(window.font().bold());
   EXPECT_DOUBLE_EQ(window.font().pointSizeF(), 8.4);
-  EXPECT_FALSE(window.windowIcon().isNull());
+  QList<QSize> icons = window.windowIcon().availableSizes();
+  std::sort(icons.begin(), icons.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+  EXPECT_EQ(icons, (QList<QSize>{
+                       {16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
 
   EXPECT_EQ(window.List1().geometry(), QRect(48, 16, 189, 29));
   EXPECT_EQ(window.lst_sound_list().geometry(), QRect(386, 15, 177, 29));

@@ -60,25 +60,36 @@ TEST(IconFiles, HoldOneTwentyFourBitImageWithAndMask) {
   }
 }
 
-// The bounds of the pixels the AND mask leaves opaque, as the program decodes the icon.
-QRect OpaqueBounds(const QString& path, int n) {
-  const QImage icon = tastiva::DecodeMaskedIcon(ReadResource(path));
+// The bounds of the opaque pixels; every pixel is opaque or clear, never in between.
+QRect OpaqueBounds(const QImage& icon, int n) {
   EXPECT_EQ(icon.size(), QSize(n, n));
   QRect bounds;
   for (int y = 0; y < icon.height(); ++y) {
     for (int x = 0; x < icon.width(); ++x) {
-      if (qAlpha(icon.pixel(x, y)) != 0) bounds |= QRect(x, y, 1, 1);
+      const int alpha = qAlpha(icon.pixel(x, y));
+      EXPECT_TRUE(alpha == 0 || alpha == 255) << x << "," << y << " in " << n;
+      if (alpha != 0) bounds |= QRect(x, y, 1, 1);
     }
   }
   return bounds;
 }
 
-TEST(IconPictures, MainIconKeysCentredKeyPictureHandInTheSeventeenLeftColumns) {
-  const QRect keys = OpaqueBounds(":/MainIcon.ico", 48);
-  EXPECT_NEAR(keys.width(), 43, 1);
-  EXPECT_NEAR(keys.height(), 24, 1);
-  EXPECT_LE(std::abs(keys.top() - (47 - keys.bottom())), 1) << "vertically centred";
-  EXPECT_LE(std::abs(keys.left() - (47 - keys.right())), 1) << "horizontally centred";
+QRect OpaqueBounds(const QString& ico, int n) {
+  return OpaqueBounds(tastiva::DecodeMaskedIcon(ReadResource(ico)), n);
+}
+
+TEST(IconPictures, MainIconKeysCentredInEverySizeKeyPictureHandInTheSeventeenLeftColumns) {
+  // The 48 px icon as the Windows build carries it is the window's, and each size desktops
+  // ask for holds the same keys on its own pixels: about 43/48 wide, half high, centred.
+  EXPECT_EQ(tastiva::DecodeMaskedIcon(ReadResource(":/MainIcon.ico")),
+            QImage(":/MainIcon-48.png").convertToFormat(QImage::Format_ARGB32));
+  for (const int n : {16, 24, 32, 48, 64, 128, 256}) {
+    const QRect keys = OpaqueBounds(QImage(QString(":/MainIcon-%1.png").arg(n)), n);
+    EXPECT_NEAR(keys.width(), n * 43 / 48, 1 + n / 48) << n;
+    EXPECT_EQ(keys.height(), n / 2) << n;
+    EXPECT_LE(std::abs(keys.top() - (n - 1 - keys.bottom())), 1) << n << " vertically centred";
+    EXPECT_LE(std::abs(keys.left() - (n - 1 - keys.right())), 1) << n << " horizontally centred";
+  }
 
   const QRect hand = OpaqueBounds(":/KeyPicture.ico", 32);
   EXPECT_EQ(hand.left(), 0);

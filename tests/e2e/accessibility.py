@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads and drives Tastiva's window through the accessibility bus, as a screen reader does.
 
-  accessibility.py names             each list's and label's name and each key's, by index
+  accessibility.py names             each list's name and shortcut, each label's name and each
+                                     key's, by index
   accessibility.py state INDEX       the key's pressed states ("checked pressed" or "released")
   accessibility.py press INDEX       the key's Press action; prints the state changes announced
   accessibility.py select LIST ROW   the entry's own action in the list named LIST
@@ -27,7 +28,9 @@ def names(win):
         if child is None:
             continue
         if child.getRole() == pyatspi.ROLE_LIST:
-            print(f"list {child.name}")
+            action = child.queryAction()
+            bindings = {action.getKeyBinding(i) for i in range(action.nActions)}
+            print(f"list {child.name} {' '.join(sorted(bindings))}")
         elif child.getRole() == pyatspi.ROLE_LABEL:
             for relation in child.getRelationSet():
                 if relation.getRelationType() == pyatspi.RELATION_LABEL_FOR:

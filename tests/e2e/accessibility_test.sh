@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The window as a screen reader sees and drives it over the accessibility bus: the lists named
-# by their labels, each key by its note and caption with its pressed state, and the Press
-# action and list selections acting as clicks do, once each. A JACK receiver gets the traffic.
+# by their labels with their shortcuts, each key by its note and caption with its pressed
+# state, and the Press action and list selections acting as clicks do, once each. A JACK receiver gets the traffic.
 # usage: accessibility_test.sh TASTIVA JACK_RECEIVER
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/captions.sh" # start_accessibility
@@ -20,12 +20,12 @@ start_accessibility
 start_tastiva
 
 names=$($A11Y names)
-for line in "list Device" "list Instrument" "label Device for Device" \
+for line in "list Device Alt+D" "list Instrument Alt+I" "label Device for Device" \
   "label Instrument for Instrument" "key 0 F3, key Q" "key 1 F#3, key 2" "key 7 C4, key Z" \
   "key 22 D#5, key ;" "key 31 C6, key ["; do
   grep -qxF "$line" <<<"$names" || fail "no '$line' among the names:"$'\n'"$names"
 done
-echo "lists named by their labels, keys by note and caption"
+echo "lists named by their labels with their shortcuts, keys by note and caption"
 
 # Entry 1 of the device list is the receiver's port: its device handler opens it and sends the
 # instrument. Then an instrument by its entry's action, and another through the list's table.

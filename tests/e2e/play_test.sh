@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real program played with real X key and mouse events: the device is chosen with a
-# click, and a JACK receiver gets the exact traffic.
+# click, an instrument with Alt+I and an arrow, and a JACK receiver gets the exact traffic. A
+# second copy started while another window has the keyboard brings the first to the front with
+# the keyboard, so keys play again.
 # usage: play_test.sh TASTIVA JACK_RECEIVER
 source "$(dirname "$0")/lib.sh"
 TASTIVA=$1
@@ -28,6 +30,42 @@ for key in z comma bracketleft; do
 done
 # The black key F#3 by mouse (key 1: 32..48 x 64..152 px), with the right button.
 click_at 40 100 3
+# Alt+I, then Down in the instrument list: the next instrument, and no note for Alt or I.
+xdotool key alt+i
+xdotool key Down
+
+# Another window over it takes the keyboard; a second copy ends at once and silently, and the
+# first comes to the front with the keyboard, so Z plays. Without a window manager (Xvfb
+# alone) the X input focus and the windows' stacking order tell; under openbox, the window it
+# made active.
+second_copy() {
+  timeout 10 "$TASTIVA" >"$RUN_TMP/second.log" 2>&1 || fail "the second copy ended with status $?"
+  [ ! -s "$RUN_TMP/second.log" ] || fail "the second copy printed: $(cat "$RUN_TMP/second.log")"
+}
+xmessage -geometry 900x700+0+0 cover >/dev/null 2>&1 &
+RUN_PIDS+=($!)
+wait_until 10 has_window_named xmessage || fail "no covering window"
+cover=$(windows_named xmessage)
+xdotool windowfocus --sync "$cover"
+second_copy
+focused() { [ "$(xdotool getwindowfocus)" = "$MAIN_WINDOW" ]; }
+wait_until 5 focused || fail "the keyboard stayed with window $(xdotool getwindowfocus)"
+# xwininfo lists the top-level windows from the top down.
+top=$(xwininfo -root -children | grep -owE "$(printf '0x%x|0x%x' "$MAIN_WINDOW" "$cover")" | head -1)
+[ "$((top))" = "$MAIN_WINDOW" ] || fail "window $top is on top, not the program's"
+xdotool key z
+echo "without a window manager a second copy brought the window to the front with the keyboard"
+
+openbox --sm-disable >"$RUN_TMP/openbox.log" 2>&1 &
+RUN_PIDS+=($!)
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+wait_until 10 managed || fail "openbox did not start: $(cat "$RUN_TMP/openbox.log")"
+xdotool windowactivate --sync "$cover"
+second_copy
+active() { [ "$(xdotool getactivewindow)" = "$MAIN_WINDOW" ]; }
+wait_until 5 active || fail "openbox left window $(xdotool getactivewindow) active"
+xdotool key z
+echo "under openbox a second copy brought the window to the front with the keyboard"
 
 expected="b0 00 00
 c0 00
@@ -40,7 +78,13 @@ c0 00
 90 54 7f
 90 54 00
 90 36 7f
-90 36 00"
+90 36 00
+b0 00 00
+c0 01
+90 3c 7f
+90 3c 00
+90 3c 7f
+90 3c 00"
 expect_exactly e2e-recv "$expected"
 
 # A key held as the program is told to end: its note ends at the port, before it closes.

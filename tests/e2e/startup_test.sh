@@ -1,12 +1,33 @@
 #!/usr/bin/env bash
-# The real program under Xvfb with a JACK server for its built-in synthesizer: the notice on
+# The real program under Xvfb with a JACK server for its built-in synthesizer: its command
+# line as GNU programs answer, without a window; the notice on
 # the 5th, one copy only whatever the environment, the lock given back at every end and never
 # wedged by a leftover file, closing the window ends the process with status 0, and without a
 # display one plain line and status 1.
-# usage: startup_test.sh TASTIVA X_CLOSE
+# usage: startup_test.sh TASTIVA X_CLOSE VERSION
 source "$(dirname "$0")/lib.sh"
 TASTIVA=$(readlink -f "$1")
 x_close=$2
+version=$3
+
+# ARGS|STATUS|FIRST LINE ON STDOUT|FIRST LINE ON STDERR, with no display at all.
+while IFS='|' read -r args want; do
+  status=0
+  # shellcheck disable=SC2086 # the words are separate arguments
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$TASTIVA" $args \
+    >"$RUN_TMP/out" 2>"$RUN_TMP/err" || status=$?
+  got="$status|$(head -1 "$RUN_TMP/out")|$(head -1 "$RUN_TMP/err")"
+  [ "$got" = "$want" ] || fail "tastiva $args: '$got', expected '$want'"
+done <<EOF
+--help|0|Usage: tastiva [OPTION]...|
+--version|0|Tastiva $version|
+-style Fusion --vers|0|Tastiva $version|
+--bogus|2||tastiva: unrecognized option '--bogus'
+--help=all|2||tastiva: option '--help' doesn't allow an argument
+-x|2||tastiva: invalid option -- 'x'
+file.mid|2||tastiva: extra operand 'file.mid'
+EOF
+echo "--help, --version and wrong arguments answered without a display"
 
 # only_line LOG TEXT: LOG holds one line, and it starts with TEXT.
 only_line() {

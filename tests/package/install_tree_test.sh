@@ -32,7 +32,7 @@ key() { sed -n "s/^$1=//p" "$desktop"; }
 program=$(key Exec | cut -d' ' -f1)
 [ -x "$tmp/usr/bin/$program" ] || fail "Exec=$program is not an installed program"
 icon=$(key Icon)
-for size in 48 128 256; do
+for size in 16 24 32 48 64 128 256; do
   png=$share/icons/hicolor/${size}x$size/apps/$icon.png
   [ -f "$png" ] || fail "no icon $png"
   [ "$(identify -format %wx%h "$png")" = "${size}x$size" ] || fail "$png is not ${size}x$size"

@@ -1,8 +1,11 @@
 // The single-instance lock: one holder across processes, given back by the system however
-// the holder ends, never wedged by what a lock file holds, and saying why when there is none.
+// the holder ends, never wedged by what a lock file holds, and saying why when there is none;
+// and a second copy's call to the holder.
 #include "ui/InstanceLock.h"
 
 #include <gtest/gtest.h>
+
+#include "ui/InstanceCall.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -126,6 +129,32 @@ TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
   EXPECT_EQ(InstanceLock::DefaultName(), fallback);
   EXPECT_EQ(::chdir(cwd), 0);
   std::free(cwd);
+}
+
+// A second copy's call: the running copy listens beside its lock, over a socket a copy that
+// died left there; calls wait until taken, all at once; none is heard where none listens.
+TEST_F(InstanceLockTest, ASecondCopyCallsTheHolderWithoutWaiting) {
+  InstanceCall call(path_);
+  EXPECT_EQ(call.Path(), dir_ + "/tastiva.socket");
+  EXPECT_FALSE(InstanceCall(path_).Ring());
+  std::ofstream(call.Path()) << "left behind";
+  ASSERT_TRUE(call.Listen());
+  struct stat st {};
+  ASSERT_EQ(::stat(call.Path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISSOCK(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(call.Answer());
+  EXPECT_TRUE(InstanceCall(path_).Ring());
+  EXPECT_TRUE(InstanceCall(path_).Ring());
+  EXPECT_TRUE(call.Answer());
+  EXPECT_FALSE(call.Answer());
+  call.Close();
+  EXPECT_FALSE(std::filesystem::exists(call.Path()));
+  EXPECT_FALSE(InstanceCall(path_).Ring());
+
+  const std::string tooLong = dir_ + "/" + std::string(120, 'x') + ".lock";
+  EXPECT_FALSE(InstanceCall(tooLong).Listen());
+  EXPECT_FALSE(InstanceCall(tooLong).Ring());
 }
 
 #endif

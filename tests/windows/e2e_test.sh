@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
 # tastiva.exe from the Windows zip, under Wine on a private X server with no MIDI device: its
-# window and its keys' looks under the style it ships with, Wine's own winmm texts in its error
-# boxes, computer keys read as scan codes, one copy at a time, a new start after every end,
-# and the notice on the 5th (Wine's clock faked with faketime).
+# command line, its window and its keys' looks under the style it ships with, Wine's own winmm
+# texts in its error boxes, computer keys read as scan codes, one copy at a time (a second
+# brings the first to the front), a new start after every end, and the notice on the 5th
+# (Wine's clock faked with faketime).
 # usage: e2e_test.sh ZIP PREFIX_TEMPLATE
 source "$(dirname "$0")/wine_lib.sh"
 wine_init wine-e2e "$2"
 unzip -q "$1" -d "$RUN_TMP/zip"
 EXE=$(echo "$RUN_TMP"/zip/*/bin/tastiva.exe)
 [ -f "$EXE" ] || fail "no bin/tastiva.exe in $1"
+
+# The command line as GNU programs answer, with no window: the version on stdout with status
+# 0, a wrong option on stderr with status 2.
+version=$(basename "$1" | sed -n 's/^tastiva-\(.*\)-win64\.zip$/\1/p')
+[ "$(wine "$EXE" --version 2>/dev/null | head -1 | tr -d '\r')" = "Tastiva $version" ] ||
+  fail "--version: $(wine "$EXE" --version 2>&1)"
+status=0
+wine "$EXE" --bogus >"$RUN_TMP/bogus.out" 2>"$RUN_TMP/bogus.err" || status=$?
+[ "$status" -eq 2 ] && [ ! -s "$RUN_TMP/bogus.out" ] &&
+  grep -q "^tastiva: unrecognized option '--bogus'" "$RUN_TMP/bogus.err" ||
+  fail "--bogus: status $status, $(cat "$RUN_TMP/bogus.out" "$RUN_TMP/bogus.err")"
+echo "command line: --version and a wrong option answered"
 
 # Start-up with no device: the window, then the open refused and both messages of the
 # instrument not sent, in Windows' words.
@@ -48,13 +61,30 @@ for i in "${!white[@]}"; do
 done
 echo "keys: black dark, white light"
 
-# A second copy ends at once and shows nothing; the first stays.
+# Another program's window over it has the keyboard. A second copy ends at once and shows
+# nothing; the first stays and comes to the front. (Wine 8 leaves the X input focus of a window
+# with a title bar to a window manager, and tells none of a foreground change: whether it
+# also has the keyboard cannot be seen here.)
+wine notepad >/dev/null 2>&1 &
+RUN_PIDS+=($!)
+cover() { xdotool search --onlyvisible --class '^notepad\.exe$' 2>/dev/null | head -1; }
+has_cover() { [ -n "$(cover)" ]; }
+wait_until 30 has_cover || fail "no covering window"
+xdotool windowfocus --sync "$(cover)"
 start=$SECONDS
 start_program "$RUN_TMP/second.log"
 ended_with "$PROGRAM_PID" 0 20 || fail "the second copy did not end with status 0"
 echo "second copy ended after $((SECONDS - start)) s"
 [ "$(main_windows | wc -l)" -eq 1 ] && no_box || fail "the second copy showed a window"
 kill -0 "$first" || fail "the first copy died"
+# xwininfo lists the top-level windows from the top down.
+on_top() {
+  local top
+  top=$(xwininfo -root -children | grep -owE "$(printf '0x%x|0x%x' "$(main_windows)" "$(cover)")" | head -1)
+  [ "$((top))" = "$(main_windows)" ]
+}
+wait_until 10 on_top || fail "the covering window stayed on top"
+echo "the second copy brought the first to the front"
 
 # Alt+F4 ends the first with status 0; the next start shows its window.
 key_to_main key alt+F4

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine: a silent install puts the program with its icon into
-# Program Files, with a Start-menu entry, an uninstaller and an uninstall record; started from
-# its entry the program shows its window; a silent uninstall takes all of it away again.
+# The Windows installer under Wine: a silent install puts the program with its icon (every
+# size) into Program Files, with a Start-menu entry, an uninstaller and an uninstall record;
+# started from its entry the program shows its window; a silent uninstall takes all of it away
+# again.
 # usage: installer_test.sh INSTALLER PREFIX_TEMPLATE
 source "$(dirname "$0")/wine_lib.sh"
 wine_init wine-installer "$2"
@@ -13,7 +14,11 @@ has_record() { wine reg query "$record" /v UninstallString >/dev/null 2>&1; }
 timeout 120 wine "$1" /S || fail "the installer ended with status $?"
 [ -f "$dir/bin/tastiva.exe" ] || fail "no bin/tastiva.exe in $dir: $(ls -R "$dir" 2>&1)"
 [ -f "$dir/Uninstall.exe" ] || fail "no uninstaller in $dir"
-wrestool -l "$dir/bin/tastiva.exe" | grep -q -- '--type=14 ' || fail "tastiva.exe has no icon"
+# Its icon in every size Explorer and the Start menu ask for.
+wrestool -x --type=14 "$dir/bin/tastiva.exe" >"$RUN_TMP/exe.ico" 2>/dev/null || true
+sizes=$(icotool -l "$RUN_TMP/exe.ico" 2>/dev/null | sed -n 's/.*--width=\([0-9]*\).*/\1/p' |
+  sort -n | paste -sd' ')
+[ "$sizes" = "16 24 32 48 64 128 256" ] || fail "tastiva.exe's icon has the sizes '$sizes'"
 entry=$(entries | grep '/Tastiva\.lnk$' || true)
 [ -n "$entry" ] || fail "no Start-menu entry Tastiva: $(entries)"
 has_record || fail "no uninstall record"

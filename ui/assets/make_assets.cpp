@@ -1,8 +1,9 @@
 // Draws the program's pictures and writes them in the exact file formats the program reads:
-// MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361); and the same main icon
-// for desktop menus and macOS: MainIcon-48.png, MainIcon-128.png, MainIcon-256.png,
-// MainIcon.svg and MainIcon.icns.
-// Usage: make_assets <output directory>
+// MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361); and the main icon in
+// each size asked for, for the window and desktop menus (MainIcon-<size>.png), all of them in
+// one Windows icon for the program file (MainIconSet.ico), as MainIcon.svg and, for macOS,
+// MainIcon.icns.
+// Usage: make_assets <output directory> <icon size>...
 
 #include <QByteArray>
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QString>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "ui/assets/generator/Encoders.h"
 #include "ui/assets/generator/Pictures.h"
@@ -29,8 +32,8 @@ bool WriteFile(const QString& path, const QByteArray& data) {
 
 int main(int argc, char** argv) {
   using namespace tastiva::make_assets;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_assets <output directory>\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: make_assets <output directory> <icon size>...\n");
     return 2;
   }
   // Runs during the build, where there may be no display.
@@ -48,22 +51,27 @@ int main(int argc, char** argv) {
   }
   const QImage notice = DrawNotice();
   if (notice.isNull()) return 1;
-  const struct {
-    const char* name;
-    QByteArray data;
-  } files[] = {
+  std::vector<std::pair<QString, QByteArray>> files{
       {"MainIcon.ico", EncodeIco(DrawMainIcon())},
       {"KeyPicture.ico", EncodeIco(DrawKeyPicture())},
       {"notice.bmp", EncodeBmp(notice)},
-      {"MainIcon-48.png", EncodePng(DrawMainIcon(48))},
-      {"MainIcon-128.png", EncodePng(DrawMainIcon(128))},
-      {"MainIcon-256.png", EncodePng(DrawMainIcon(256))},
       {"MainIcon.svg", MainIconSvg()},
       {"MainIcon.icns", EncodeIcns(DrawMainIcon(128), DrawMainIcon(256))},
   };
-  for (const auto& file : files) {
-    if (!WriteFile(dir + '/' + file.name, file.data)) {
-      std::fprintf(stderr, "make_assets: cannot write %s/%s\n", argv[1], file.name);
+  std::vector<QImage> icons;
+  for (int i = 2; i < argc; ++i) {
+    const int size = QString::fromLocal8Bit(argv[i]).toInt();
+    if (size < 16 || size > 256) {
+      std::fprintf(stderr, "make_assets: no icon size: %s\n", argv[i]);
+      return 2;
+    }
+    icons.push_back(DrawMainIcon(size));
+    files.emplace_back(QString("MainIcon-%1.png").arg(size), EncodePng(icons.back()));
+  }
+  files.emplace_back("MainIconSet.ico", EncodeIcoSet(icons));
+  for (const auto& [name, data] : files) {
+    if (!WriteFile(dir + '/' + name, data)) {
+      std::fprintf(stderr, "make_assets: cannot write %s/%s\n", argv[1], qPrintable(name));
       return 1;
     }
   }

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <vector>
 
 #include "ui/assets/IcoLayout.h"
 #include "ui/assets/generator/Encoders.h"
@@ -49,6 +50,26 @@ QByteArray EncodeIco(const QImage& image) {
     }
     out.append(bytes);
   }
+  return out;
+}
+
+QByteArray EncodeIcoSet(const std::vector<QImage>& images) {
+  QByteArray out;
+  ico::Put(out, ico::Dir{.count = static_cast<std::uint16_t>(images.size())});
+  std::vector<QByteArray> pngs;
+  auto offset = static_cast<std::uint32_t>(ico::SizeOf<ico::Dir>() +
+                                           ico::SizeOf<ico::DirEntry>() * qsizetype(images.size()));
+  for (const QImage& image : images) {
+    pngs.push_back(EncodePng(image));
+    const auto side = [](int n) { return static_cast<std::uint8_t>(n >= 256 ? 0 : n); };
+    ico::Put(out, ico::DirEntry{.width = side(image.width()),
+                                .height = side(image.height()),
+                                .bits = 32,
+                                .bytes = static_cast<std::uint32_t>(pngs.back().size()),
+                                .offset = offset});
+    offset += static_cast<std::uint32_t>(pngs.back().size());
+  }
+  for (const QByteArray& png : pngs) out.append(png);
   return out;
 }
 

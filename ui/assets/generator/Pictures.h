@@ -8,13 +8,13 @@
 
 namespace tastiva::make_assets {
 
-// The main icon is designed on a 48x48 grid; other sizes scale it.
+// The window's own icon is 48x48; other sizes lay the same keys out on their own pixels.
 inline constexpr int kMainIconGrid = 48;
 
-// One octave of keys on a transparent ground, size x size pixels.
+// One octave of keys on a transparent ground, size x size pixels, 16 or more.
 QImage DrawMainIcon(int size = kMainIconGrid);
 
-// The same picture as SVG rectangles, for desktop menus.
+// The 48x48 picture as SVG rectangles, for desktop menus.
 QByteArray MainIconSvg();
 
 // A pointing hand on a 32x32 transparent ground, in the 17 left columns.
