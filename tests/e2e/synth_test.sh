@@ -96,7 +96,10 @@ for font in "${fonts[@]}"; do
   dir=$(dirname "$font")
   run_with "$font=$font" "$dir/default-GM.${font##*.}->$font"
   main_window_up "$RUN_TMP/tastiva.log"
-  wait_until 10 has_synth_port || fail "the built-in synthesizer has no JACK output: $(jack_lsp)"
+  # The program gives its audio output 10 s to start; a busy machine's slow answers add more.
+  wait_until 30 has_synth_port || fail "the built-in synthesizer has no JACK output:" \
+    "$(jack_lsp | xargs); $(windows_named Tastiva | wc -l) windows named Tastiva;" \
+    "printed: $(cat "$RUN_TMP/tastiva.log")"
   port=$(synth_port)
   jack_lsp -c "$port" | grep -q system:playback || fail "$port is not connected to the playback ports"
   # The piano's samples load when the instrument is chosen at start (seconds for the .sf3):
