@@ -43,21 +43,17 @@ const std::function<std::string(const Names&)> kTexts[] = {
     [](const Names& n) { return RefusedText(n[0]); },
 };
 
-std::string Times(const std::string& s, int n) {
-  std::string text;
-  while (n-- > 0) text += s;
-  return text;
-}
-
 TEST(Texts, FitTheErrorBufferWholeWithTheLongestNames) {
   std::setlocale(LC_CTYPE, "C.UTF-8");  // mbstowcs then takes whole UTF-8 characters only
-  const std::string path = Times("/Kl\u00e4nge \u00fcber \u20ac", 250) + "/FluidR3_GM.sf2";
+  std::string path;
+  while (path.size() < 4000) path += "/Kl\u00e4nge \u00fcber \u20ac";
   const Names longNames = {
-      "synth-client-07:midi_playback_1",  // the longest port names: 31 bytes, in 1-byte,
-      Times("\u00e9", 15) + "x",          // 2-byte,
-      Times("\u20ac", 10) + "x",          // 3-byte
-      Times("\U0001F3B9", 7) + "abc",     // and 4-byte characters
-      path,                               // 4,000 bytes; the loader's words about it
+      // The longest port names, 31 bytes of 1-, 2-, 3- and 4-byte characters.
+      "synth-client-07:midi_playback_1",
+      "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9x",
+      "\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20acx",
+      "\U0001F3B9\U0001F3B9\U0001F3B9\U0001F3B9\U0001F3B9\U0001F3B9\U0001F3B9abc",
+      path,  // 4,000 bytes, and the loader's words about it
       path + ": cannot open shared object file: No such file or directory",
   };
   for (const auto& make : kTexts) {
@@ -92,8 +88,8 @@ TEST(Texts, FitTheErrorBufferWholeWithTheLongestNames) {
   EXPECT_NE(PortGoneText(longNames[3]).find(longNames[3]), std::string::npos);
   EXPECT_EQ(FitText("{} and {}", {"Synth", path}), "Synth and " + ShortenName(path, 127 - 10));
   char buffer[8];
-  CopyErrorText(Times("\u00e9", 4), buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, Times("\u00e9", 3).c_str());
+  CopyErrorText("\u00e9\u00e9\u00e9\u00e9", buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "\u00e9\u00e9\u00e9");
 }
 
 }  // namespace
