@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Utf8.h"
+
 namespace tastiva {
 
 namespace {
@@ -46,7 +48,7 @@ std::string MidiResultText(MidiResult code) {
 
 void CopyErrorText(const std::string& text, char* buffer, std::uint32_t size) {
   if (buffer == nullptr || size == 0) return;
-  const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+  const std::size_t n = Utf8Head(text, size - 1).size();
   std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
 }

@@ -26,7 +26,8 @@ inline constexpr MidiResult MIDIERR_INVALIDSETUP = 69;
 // This program's description of a result code; a generic text for unknown codes.
 std::string MidiResultText(MidiResult code);
 
-// Copies text into a caller's buffer of size bytes, cut to fit, always NUL-terminated.
+// Copies text into a caller's buffer of size bytes, cut to fit between UTF-8 characters,
+// always NUL-terminated.
 void CopyErrorText(const std::string& text, char* buffer, std::uint32_t size);
 
 }  // namespace tastiva

@@ -3,6 +3,7 @@
 #include <jack/midiport.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,6 +13,7 @@ namespace {
 struct Header {
   std::uint64_t time;
   std::uint64_t onset;
+  float peak;
   JackCapture::Kind kind;
   std::uint32_t size;
 };
@@ -95,19 +97,19 @@ int JackCapture::Process(jack_nframes_t frames, void* arg) {
   bool wrote = false;
   if (self.options_.audio) {
     jack_nframes_t loud = frames;
+    float peak = 0;
     for (jack_port_t* port : self.audioIn_) {
       const auto* samples = static_cast<const float*>(jack_port_get_buffer(port, frames));
-      for (jack_nframes_t i = 0; i < loud; ++i) {
-        if (std::fabs(samples[i]) > self.options_.threshold) {
-          loud = i;
-          break;
-        }
+      for (jack_nframes_t i = 0; i < frames; ++i) {
+        const float magnitude = std::fabs(samples[i]);
+        if (magnitude > self.options_.threshold) loud = std::min(loud, i);
+        peak = std::max(peak, magnitude);
       }
     }
     const std::uint64_t onset =
         loud < frames ? now + static_cast<jack_time_t>(loud * self.usecsPerFrame_) : 0;
     // The period first, so a reader knows the period of every event that follows.
-    wrote = self.Push(Kind::kPeriod, now, onset, nullptr, 0);
+    wrote = self.Push(Kind::kPeriod, now, onset, peak, nullptr, 0);
   }
 
   void* buffer = jack_port_get_buffer(self.midiIn_, frames);
@@ -116,16 +118,17 @@ int JackCapture::Process(jack_nframes_t frames, void* arg) {
     jack_midi_event_t event;
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
     const auto time = now + static_cast<jack_time_t>(event.time * self.usecsPerFrame_);
-    wrote |= self.Push(Kind::kMidi, time, 0, event.buffer, static_cast<std::uint32_t>(event.size));
+    wrote |=
+        self.Push(Kind::kMidi, time, 0, 0, event.buffer, static_cast<std::uint32_t>(event.size));
   }
   if (wrote) self.Wake();
   return 0;
 }
 
-bool JackCapture::Push(Kind kind, std::uint64_t time, std::uint64_t onset, const void* bytes,
-                       std::uint32_t size) {
+bool JackCapture::Push(Kind kind, std::uint64_t time, std::uint64_t onset, float peak,
+                       const void* bytes, std::uint32_t size) {
   // Whole records only: a partial one would throw the reader out of step.
-  const Header header{time, onset, kind, size};
+  const Header header{time, onset, peak, kind, size};
   if (jack_ringbuffer_write_space(ring_) < sizeof header + size) {
     dropped_.fetch_add(1, std::memory_order_relaxed);
     return false;
@@ -152,6 +155,7 @@ bool JackCapture::Next(Record& record) {
   record.kind = header.kind;
   record.time = header.time;
   record.onset = header.onset;
+  record.peak = header.peak;
   record.bytes.resize(header.size);
   if (header.size > 0) jack_ringbuffer_read(ring_, record.bytes.data(), header.size);
   return true;

@@ -1,7 +1,7 @@
 // A JACK client that captures what reaches its inputs, for the receiver and the latency probe:
 // a MIDI input "in" and, if asked, audio inputs "left"/"right". The process callback stamps
-// each MIDI event (and, with audio, each period) on the JACK clock and passes it through a
-// lock-free ring buffer to the thread that reads.
+// each MIDI event (and, with audio, each period with its onset and peak) on the JACK clock and
+// passes it through a lock-free ring buffer to the thread that reads.
 #pragma once
 
 #include <jack/jack.h>
@@ -21,6 +21,7 @@ class JackCapture {
     // the event's frame offset for MIDI.
     std::uint64_t time = 0;
     std::uint64_t onset = 0;  // periods: time of the first sample above the threshold; 0 if none
+    float peak = 0;           // periods: the largest magnitude of a sample on either input
     std::string bytes;        // MIDI events
   };
 
@@ -51,7 +52,7 @@ class JackCapture {
 
  private:
   static int Process(jack_nframes_t frames, void* self);
-  bool Push(Kind kind, std::uint64_t time, std::uint64_t onset, const void* bytes,
+  bool Push(Kind kind, std::uint64_t time, std::uint64_t onset, float peak, const void* bytes,
             std::uint32_t size);
   void Wake() const;
 

@@ -4,10 +4,11 @@
 #include <new>
 
 #include "midi/MidiResults.h"
+#include "midi/devices/DeviceTexts.h"
 
 namespace tastiva {
 
-DeviceResult CaughtFailure(const std::string& subject) {
+DeviceResult CaughtFailure(std::string_view subject, std::string_view name) {
   std::string why = "unknown error";
   try {
     throw;
@@ -19,7 +20,7 @@ DeviceResult CaughtFailure(const std::string& subject) {
   }
   while (!why.empty() && (why.back() == '.' || why.back() == '\n')) why.pop_back();
   try {
-    return {MMSYSERR_ERROR, subject + " failed: " + why + "."};
+    return {MMSYSERR_ERROR, FailedText(subject, name, why)};
   } catch (...) {
     return MMSYSERR_NOMEM;
   }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "midi/devices/MidiDevice.h"
 
@@ -8,7 +8,8 @@ namespace tastiva {
 
 // Inside a catch block: what a device call that threw tells the user. Out of memory is
 // MMSYSERR_NOMEM with its standard words; anything else MMSYSERR_ERROR with "<subject>
-// failed: <its own words>." (subject: "The MIDI port X", "The Built-in Synthesizer").
-DeviceResult CaughtFailure(const std::string& subject);
+// failed: <its own words>." (FailedText; subject: "The MIDI port {}" with the port's name,
+// "The Built-in Synthesizer").
+DeviceResult CaughtFailure(std::string_view subject, std::string_view name = {});
 
 }  // namespace tastiva

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "midi/MidiResults.h"
+#include "midi/devices/DeviceTexts.h"
 #include "midi/devices/Failure.h"
 #include "midi/devices/ModuleFile.h"
 
@@ -13,23 +14,24 @@ namespace tastiva {
 
 namespace {
 
-std::string LastError() {
+// The loader's words for what failed, in the refusal the device gives.
+std::string LoaderError(const ModuleDevice::Spec& spec) {
   const char* why = ::dlerror();
-  return why != nullptr ? why : "unknown error";
+  return NotInstalledText(spec.name, why != nullptr ? why : "unknown error");
 }
 
 // On the loader's worker, or the caller's thread if there is none.
 ModuleDevice::Loaded Load(const ModuleDevice::Spec& spec) {
   if (std::string problem = ModuleFileProblem(spec.path); !problem.empty()) {
-    return {nullptr, std::move(problem)};
+    return {nullptr, BrokenModuleText(spec.name, spec.path, problem)};
   }
   void* module = ::dlopen(spec.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return {nullptr, LastError()};
+  if (module == nullptr) return {nullptr, LoaderError(spec)};
   using Factory = MidiDevice* (*)();
   const auto make = reinterpret_cast<Factory>(::dlsym(module, spec.factory.c_str()));
-  if (make == nullptr) return {nullptr, LastError()};
+  if (make == nullptr) return {nullptr, LoaderError(spec)};
   std::unique_ptr<MidiDevice> device(make());
-  if (!device) return {nullptr, spec.factory + " made no device"};
+  if (!device) return {nullptr, NotInstalledText(spec.name, spec.factory + " made no device")};
   return {std::move(device), {}};
 }
 
@@ -75,7 +77,9 @@ MidiDevice* ModuleDevice::Device() {
     if (!loading_ && loaded.device) loaded.device->SetBusyHook(busy_);
     loading_.reset();
     device_ = std::move(loaded.device);
-    error_ = device_ ? std::string() : loaded.error.empty() ? "unknown error" : loaded.error;
+    error_ = device_                ? std::string()
+             : loaded.error.empty() ? NotInstalledText(spec_.name, "unknown error")
+                                    : loaded.error;
   }
   return device_.get();
 }
@@ -83,10 +87,9 @@ MidiDevice* ModuleDevice::Device() {
 DeviceResult ModuleDevice::Open() {
   try {
     if (MidiDevice* device = Device()) return device->Open();
-    return {MMSYSERR_NODRIVER, "The " + spec_.name + " is not installed properly: " + error_ +
-                                   ". Install the program again."};
+    return {MMSYSERR_NODRIVER, error_};
   } catch (...) {
-    return CaughtFailure("The " + spec_.name);
+    return CaughtFailure("The {}", spec_.name);
   }
 }
 

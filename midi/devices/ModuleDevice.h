@@ -39,7 +39,7 @@ class ModuleDevice final : public MidiDevice {
 
   struct Loaded {
     std::unique_ptr<MidiDevice> device;
-    std::string error;  // why there is none
+    std::string error;  // why there is none, as the device's refusal says it
   };
 
  private:
@@ -51,7 +51,7 @@ class ModuleDevice final : public MidiDevice {
   SerialWorker loader_;
   std::optional<Request<Loaded>> loading_;
   std::unique_ptr<MidiDevice> device_;
-  std::string error_;
+  std::string error_;  // the refusal of a module that did not load
 };
 
 }  // namespace tastiva

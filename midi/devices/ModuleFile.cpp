@@ -22,14 +22,14 @@ std::string ModuleFileProblem(const std::string& path) {
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return {};  // the loader says why it cannot open it
   const auto fileSize = static_cast<std::uint64_t>(file.tellg());
-  if (fileSize == 0) return "the file " + path + " is empty";
+  if (fileSize == 0) return "the file is empty";
   ElfW(Ehdr) header{};
   file.seekg(0);
   file.read(reinterpret_cast<char*>(&header), sizeof header);
   if (file.gcount() < SELFMAG || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
-    return "the file " + path + " is not a program library";
+    return "the file is not a program library";
   }
-  const std::string cut = "the file " + path + " is incomplete";
+  const std::string cut = "the file is incomplete";
   if (file.gcount() < static_cast<std::streamsize>(sizeof header)) return cut;
   // Another kind of library (32-bit, another processor) the loader refuses by itself.
   if (header.e_ident[EI_CLASS] != (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32) ||

@@ -5,8 +5,10 @@
 
 #include "midi/MidiResults.h"
 #include "midi/ShortMessage.h"
+#include "midi/devices/DeviceTexts.h"
 #include "midi/devices/Failure.h"
 #include "midi/jack/Bury.h"
+#include "midi/jack/JackTexts.h"
 
 namespace tastiva {
 
@@ -30,29 +32,24 @@ DeviceResult JackPortDevice::Open() {
     return result;
   } catch (...) {
     Drop();
-    return CaughtFailure("The MIDI port " + name_);
+    return CaughtFailure("The MIDI port {}", name_);
   }
 }
 
 DeviceResult JackPortDevice::OpenOutput() {
-  const std::string notResponding =
-      "JACK is not responding: the MIDI port " + name_ +
-      " cannot be opened while it stands still. Choose it again later, or choose another device.";
   switch (system_->Connect()) {
     case JackSystem::State::kConnected:
       break;
     case JackSystem::State::kNoServer:
-      return {MMSYSERR_BADDEVICEID, "The MIDI port " + name_ +
-                                        " is gone: JACK is not running. Start it, or choose "
-                                        "another device."};
+      return {MMSYSERR_BADDEVICEID, PortSystemDownText(name_, "JACK")};
     case JackSystem::State::kNotResponding:
-      return {MIDIERR_NOTREADY, notResponding};
+      return {MIDIERR_NOTREADY, JackOpenStallText(name_)};
   }
   watch_ = system_->watch();
   // Watched before the connection is made, so that a port replaced in between is noticed.
   destinationGone_ = watch_->WatchPort(fullName_);
-  if (!destinationGone_) return {MMSYSERR_BADDEVICEID, GoneText()};
-  if (system_->worker().Stuck()) return {MIDIERR_NOTREADY, notResponding};
+  if (!destinationGone_) return {MMSYSERR_BADDEVICEID, PortGoneText(name_)};
+  if (system_->worker().Stuck()) return {MIDIERR_NOTREADY, JackOpenStallText(name_)};
 
   // Given up on, the client is closed on the worker once it is made.
   const auto opening =
@@ -62,12 +59,9 @@ DeviceResult JackPortDevice::OpenOutput() {
   std::optional<std::shared_ptr<JackOutput>> opened = system_->Await(opening);
   if (!opened) {
     opening.Abandon();
-    return {MIDIERR_NOTREADY, notResponding};
+    return {MIDIERR_NOTREADY, JackOpenStallText(name_)};
   }
-  if (!*opened) {
-    return {MIDIERR_NOTREADY, "The MIDI port " + name_ +
-                                  " could not be opened. Try again, or choose another device."};
-  }
+  if (!*opened) return {MIDIERR_NOTREADY, PortNotOpenedText(name_)};
   output_ = std::move(*opened);
   gone_ = false;
   return MMSYSERR_NOERROR;
@@ -105,18 +99,17 @@ DeviceResult JackPortDevice::Send(std::uint32_t message) {
   if (m.size == 0) return MMSYSERR_INVALPARAM;
   // A connection is lost for good once its port went, even if the port comes back.
   if (gone_) return {MIDIERR_NOTREADY, goneText_};
-  if (!watch_->Alive()) return Gone(StoppedText());
-  if (destinationGone_->load(std::memory_order_acquire)) return Gone(GoneText());
+  if (!watch_->Alive()) return Gone(JackStoppedText(name_));
+  if (destinationGone_->load(std::memory_order_acquire)) return Gone(PortGoneText(name_));
   switch (output_->Send(m.bytes.data(), m.size)) {
     case JackOutput::Write::kQueued:
       return MMSYSERR_NOERROR;
     case JackOutput::Write::kServerGone:
-      return Gone(StoppedText());
+      return Gone(JackStoppedText(name_));
     case JackOutput::Write::kNotMoving:
       break;
   }
-  return {MIDIERR_NOTREADY, "JACK is not responding: nothing reaches the MIDI port " + name_ +
-                                " while it stands still. Wait, or choose another device."};
+  return {MIDIERR_NOTREADY, JackSendStallText(name_)};
 }
 
 DeviceResult JackPortDevice::Gone(std::string text) {
@@ -130,16 +123,6 @@ void JackPortDevice::Drop() {
   if (watch_ && !watch_->Alive()) Bury(watch_);
   watch_.reset();
   destinationGone_.reset();
-}
-
-std::string JackPortDevice::GoneText() const {
-  return "The MIDI port " + name_ +
-         " is gone. Connect it again and choose it again, or choose another device.";
-}
-
-std::string JackPortDevice::StoppedText() const {
-  return "The MIDI port " + name_ +
-         " is gone: JACK stopped. Start it, then choose the port again or another device.";
 }
 
 }  // namespace tastiva

@@ -29,8 +29,6 @@ class JackPortDevice final : public MidiDevice {
   DeviceResult OpenOutput();
   DeviceResult Gone(std::string text);
   void Drop();
-  std::string GoneText() const;
-  std::string StoppedText() const;
 
   std::shared_ptr<JackSystem> system_;
   std::string fullName_;  // as JACK names it

@@ -5,6 +5,7 @@
 #include "midi/jack/JackNames.h"
 #include "midi/jack/JackPortDevice.h"
 #include "midi/jack/JackSystem.h"
+#include "midi/jack/JackTexts.h"
 #include "midi/quiet/QuietAudio.h"
 
 namespace tastiva {
@@ -28,7 +29,7 @@ PortListing JackPorts::ListPorts() {
     case JackSystem::State::kNoServer:
       return listing;
     case JackSystem::State::kNotResponding:
-      listing.problem = "JACK is not responding: its MIDI ports are not listed.";
+      listing.problem = JackNotListedText();
       return listing;
   }
   for (std::string& fullName : jack_->PortNames()) {

@@ -4,7 +4,9 @@
 
 #include "midi/MidiResults.h"
 #include "midi/ShortMessage.h"
+#include "midi/devices/DeviceTexts.h"
 #include "midi/devices/Failure.h"
+#include "midi/rtmidi/RtMidiTexts.h"
 
 namespace tastiva {
 
@@ -34,7 +36,7 @@ DeviceResult RtMidiPortDevice::Open() {
   try {
     return OpenPort();
   } catch (...) {
-    return CaughtFailure("The MIDI port " + name_);
+    return CaughtFailure("The MIDI port {}", name_);
   }
 }
 
@@ -52,9 +54,7 @@ DeviceResult RtMidiPortDevice::Send(std::uint32_t message) {
   if (!StillThere()) return {MIDIERR_NOTREADY, goneText_};
   // The pointer-and-size overload copies nothing on our side.
   if (!output_->Run([&](RtMidiOut& rt) { rt.sendMessage(m.bytes.data(), m.size); })) {
-    return {MIDIERR_NOTREADY, "The MIDI port " + name_ +
-                                  " stopped accepting messages. Choose it again, or choose "
-                                  "another device."};
+    return {MIDIERR_NOTREADY, RtStoppedAcceptingText(name_)};
   }
   return MMSYSERR_NOERROR;
 }
@@ -63,14 +63,13 @@ DeviceResult RtMidiPortDevice::OpenPort() {
   if (output_) return MMSYSERR_ALLOCATED;
   std::shared_ptr<RtOutput> output = system_->Acquire();
   if (!output) {
-    return {MMSYSERR_BADDEVICEID, "The MIDI port " + name_ + " is gone: " + system_->label() +
-                                      " is not running. Start it, or choose another device."};
+    return {MMSYSERR_BADDEVICEID, PortSystemDownText(name_, system_->label())};
   }
   DeviceResult result = MMSYSERR_ERROR;
   try {
     result = OpenWith(*output);
   } catch (...) {
-    result = CaughtFailure("The MIDI port " + name_);
+    result = CaughtFailure("The MIDI port {}", name_);
   }
   if (result.code != MMSYSERR_NOERROR) {
     system_->Release(output);
@@ -84,13 +83,12 @@ DeviceResult RtMidiPortDevice::OpenPort() {
 
 DeviceResult RtMidiPortDevice::OpenWith(RtOutput& output) {
   index_ = output.Find(fullName_);
-  if (index_ < 0) return {MMSYSERR_BADDEVICEID, GoneText()};
+  if (index_ < 0) return {MMSYSERR_BADDEVICEID, PortGoneText(name_)};
   const bool opened =
       output.Run([&](RtMidiOut& rt) { rt.openPort(static_cast<unsigned>(index_), kOwnPortName); });
   if (!opened || !output.IsPortOpen()) {
     output.Run([](RtMidiOut& rt) { rt.closePort(); });  // some failures leave it half open
-    return {MIDIERR_NOTREADY, "The MIDI port " + name_ +
-                                  " could not be opened. Try again, or choose another device."};
+    return {MIDIERR_NOTREADY, PortNotOpenedText(name_)};
   }
   return MMSYSERR_NOERROR;
 }
@@ -103,7 +101,7 @@ bool RtMidiPortDevice::StillThere() {
   if (now < nextCheck_) return true;
   nextCheck_ = now + kPresenceCheckInterval;
   index_ = output_->Find(fullName_, index_);
-  return index_ >= 0 || Gone(GoneText());
+  return index_ >= 0 || Gone(PortGoneText(name_));
 }
 
 bool RtMidiPortDevice::Gone(std::string text) {
@@ -115,11 +113,6 @@ bool RtMidiPortDevice::Gone(std::string text) {
 void RtMidiPortDevice::Drop() {
   if (output_) system_->Release(output_);
   output_.reset();
-}
-
-std::string RtMidiPortDevice::GoneText() const {
-  return "The MIDI port " + name_ +
-         " is gone. Connect it again and choose it again, or choose another device.";
 }
 
 }  // namespace tastiva

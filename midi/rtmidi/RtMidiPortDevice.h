@@ -29,7 +29,6 @@ class RtMidiPortDevice final : public MidiDevice {
   bool StillThere();
   bool Gone(std::string text);
   void Drop();
-  std::string GoneText() const;
 
   std::shared_ptr<RtMidiSystem> system_;
   std::string fullName_;  // as the system names it; numbers shift as ports come and go

@@ -6,6 +6,7 @@
 
 #include "base/SerialWorker.h"
 #include "midi/quiet/QuietAudio.h"
+#include "midi/synth/PeakLimiter.h"
 #include "midi/synth/SynthSettings.h"
 
 namespace tastiva {
@@ -34,7 +35,9 @@ SerialWorker& Drivers() {
 }  // namespace
 
 struct SynthAudio::Link {
-  explicit Link(FluidSynthHandle s) : synth(std::move(s)) {}
+  explicit Link(FluidSynthHandle s) : synth(std::move(s)) {
+    fluid_settings_getnum(fluid_synth_get_settings(synth.get()), "synth.sample-rate", &rate);
+  }
 
   // The driver's audio thread, every period: no wait, no allocation. The buffers come zeroed.
   static int Render(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
@@ -45,10 +48,12 @@ struct SynthAudio::Link {
     if (!lock.owns_lock() || !link->playing) return FLUID_OK;
     // A stereo pair with the effects mixed in: FluidSynth's own path for its drivers, which
     // renders straight into the buffers. Only JACK's multi-port mode has more.
-    if (nfx == 0 && nout == 2) {
-      return fluid_synth_write_float(link->synth.get(), len, out[0], 0, 1, out[1], 0, 1);
-    }
-    return fluid_synth_process(link->synth.get(), len, nfx, fx, nout, out);
+    const int rendered =
+        nfx == 0 && nout == 2
+            ? fluid_synth_write_float(link->synth.get(), len, out[0], 0, 1, out[1], 0, 1)
+            : fluid_synth_process(link->synth.get(), len, nfx, fx, nout, out);
+    link->limiter.Process(out, nout, len);
+    return rendered;
   }
 
   // Whether the driver plays the synthesizer or silence; once this returns, the audio thread
@@ -56,6 +61,7 @@ struct SynthAudio::Link {
   void Play(bool on) {
     std::lock_guard lock(mutex);
     playing = on;
+    limiter = PeakLimiter(rate);
   }
 
   bool Stalled() const {
@@ -64,8 +70,10 @@ struct SynthAudio::Link {
 
   const FluidSynthHandle synth;
   std::atomic<std::int64_t> lastRender{Now()};
+  double rate = 48000;
   std::mutex mutex;
   bool playing = false;
+  PeakLimiter limiter;  // only under mutex
 };
 
 struct SynthAudio::Made {

@@ -10,6 +10,7 @@
 #include "midi/synth/FluidLog.h"
 #include "midi/synth/SoundFontCheck.h"
 #include "midi/synth/SoundFontSearch.h"
+#include "midi/synth/SynthLevel.h"
 #include "midi/synth/SynthSettings.h"
 #include "midi/synth/SynthTexts.h"
 #include "midi/synth/SynthWorker.h"
@@ -48,10 +49,13 @@ DeviceResult SynthEngine::Load(const std::vector<std::string>& places) {
   for (SoundFontProbe& probe : found) {
     if (probe.state == State::kPlausible) {
       const FluidLog::GLibQuiet quiet;
-      // No instrument yet: each channel gets its own with its first note (SynthWorker).
+      // No instrument yet: each channel gets its own with its first note (SynthWorker); the
+      // gain is set by the piano, which then stays on channel 0 (SetLevel: before the audio
+      // driver plays the synthesizer, which it does once Load is done).
       if (fluid_synth_sfload(synth_.get(), probe.file.c_str(), 0) != FLUID_FAILED) {
         loaded_ = true;
         file_ = probe.file;
+        SetLevel(synth_.get());
         return {};
       }
       probe.state = State::kUnreadable;

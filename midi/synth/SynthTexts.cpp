@@ -1,19 +1,11 @@
 #include "midi/synth/SynthTexts.h"
 
-#include <cstddef>
-
-#include "base/Utf8.h"
+#include "midi/devices/FitText.h"
 #include "midi/synth/SoundFontSearch.h"
 
 namespace tastiva {
 
 namespace {
-
-constexpr std::size_t kMaxBytes = 127;
-
-std::string Fit(const std::string& text) {
-  return std::string(Utf8Head(text, kMaxBytes));
-}
 
 // The words of FluidSynth's audio drivers as their users know them.
 std::string AudioSystem(const std::string& driver) {
@@ -30,7 +22,7 @@ std::string NoSoundFontText() {
 #if defined(__APPLE__)
   for (const std::string& place : BuiltInSoundFonts()) {
     if (place != kFluidSynthDefault)
-      return Fit("No General MIDI SoundFont found. Save one as " + place + ".");
+      return FitText("No General MIDI SoundFont found. Save one as {}.", {place});
   }
 #endif
   return "No General MIDI SoundFont found. Install one, e.g. the Debian package "
@@ -39,17 +31,13 @@ std::string NoSoundFontText() {
 
 std::string BadSoundFontText(const SoundFontProbe& problem) {
   using State = SoundFontProbe::State;
-  const std::string before = "The SoundFont ";
-  const std::string after = problem.state == State::kDangling    ? " is missing."
-                            : problem.state == State::kTruncated ? " is incomplete."
-                                                                 : " could not be read.";
-  const std::string advice = " Reinstall it or install another.";
-  // Keeps the end of a long path: the file name is what the user recognises.
-  const std::size_t budget = kMaxBytes - before.size() - after.size() - advice.size();
-  const std::string& file = problem.file;
-  const std::string path =
-      file.size() <= budget ? file : "..." + std::string(Utf8Tail(file, budget - 3));
-  return Fit(before + path + after + advice);
+  const char* const pattern =
+      problem.state == State::kDangling
+          ? "The SoundFont {} is missing. Reinstall it or install another."
+      : problem.state == State::kTruncated
+          ? "The SoundFont {} is incomplete. Reinstall it or install another."
+          : "The SoundFont {} could not be read. Reinstall it or install another.";
+  return FitText(pattern, {problem.file});
 }
 
 std::string NoAudioText() {
@@ -62,12 +50,14 @@ std::string NoAudioText() {
 }
 
 std::string AudioStoppedText(const std::string& driver) {
-  return Fit("The audio output of the built-in synthesizer (" + AudioSystem(driver) +
-             ") stopped. Start it, then choose the synthesizer again.");
+  return FitText(
+      "The audio output of the built-in synthesizer ({}) stopped. Start it, then choose the "
+      "synthesizer again.",
+      {AudioSystem(driver)});
 }
 
 std::string RefusedText(const std::string& reason) {
-  return Fit("The built-in synthesizer refused: " + reason);
+  return FitText("The built-in synthesizer refused: {}", {reason});
 }
 
 }  // namespace tastiva

@@ -6,8 +6,8 @@
 
 namespace tastiva {
 
-// The words of the built-in synthesizer's refusals, each cut to fit winmm's 128-byte error
-// buffer.
+// The words of the built-in synthesizer's refusals, each within winmm's error text buffer
+// (FitText).
 
 // No SoundFont in any of the places searched.
 std::string NoSoundFontText();

@@ -184,7 +184,8 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
   const DeviceResult refused = missing.Open();
   EXPECT_EQ(refused.code, MMSYSERR_NODRIVER);
   EXPECT_EQ(refused.detail.rfind("The Built-in Synthesizer is not installed properly: ", 0), 0u);
-  EXPECT_NE(refused.detail.find("/nonexistent/libtastiva-synth.so"), std::string::npos);
+  EXPECT_NE(refused.detail.find("cannot open"), std::string::npos) << refused.detail;
+  EXPECT_TRUE(refused.detail.ends_with("Install the program again.")) << refused.detail;
   EXPECT_EQ(missing.Close().code, MMSYSERR_INVALHANDLE);
 
   ModuleDevice wrong(spec(TASTIVA_TEST_SYNTH_MODULE, "NoSuchFactory"));

@@ -68,6 +68,9 @@ TEST_F(SoundFontSituations, TheUserIsToldWhatIsWrongTheFirstThatLoadsIsUsedNothi
        "timgm6mb-soundfont."},
       {{At("Broken.sf2")}, "The SoundFont " + At("Broken.sf2") + " could not be read." + advice},
       {{At("Half.sf2")}, "The SoundFont " + At("Half.sf2") + " is incomplete." + advice},
+      // The first problem is named (TextsTest: long paths are shortened in their middle).
+      {{At("Broken.sf2"), At("Half.sf2")},
+       "The SoundFont " + At("Broken.sf2") + " could not be read." + advice},
       {{At("Fixed.sf2")}, "The SoundFont " + At("Fixed.sf2") + " could not be read." + advice},
       {{At("default-GM.sf2"), At("none.sf3")},
        "The SoundFont " + At("Gone.sf2") + " is missing." + advice},
@@ -92,15 +95,6 @@ TEST_F(SoundFontSituations, TheUserIsToldWhatIsWrongTheFirstThatLoadsIsUsedNothi
     EXPECT_EQ(result.detail, words);
     EXPECT_EQ(printed, "");
   }
-
-  // The first problem is named; a long path keeps its end, cut between characters.
-  std::string name;
-  for (int i = 0; i < 75; ++i) name += "\u00e9";
-  std::ofstream(At(name + "-Broken.sf2"), std::ios::binary) << garbage;
-  const auto [cut, printed] = OpenWith({At(name + "-Broken.sf2"), At("Half.sf2")});
-  EXPECT_LE(cut.detail.size(), 127u) << cut.detail;
-  EXPECT_EQ(cut.detail.substr(cut.detail.find("...") + 3, 2), "\u00e9");
-  EXPECT_NE(cut.detail.find("-Broken.sf2 could not be read."), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ inline double Rms(const std::vector<float>& x) {
   double sum = 0;
   for (float v : x) sum += double{v} * v;
   return x.empty() ? 0 : std::sqrt(sum / x.size());
+}
+
+inline float Peak(const std::vector<float>& x) {
+  float peak = 0;
+  for (float v : x) peak = std::max(peak, std::fabs(v));
+  return peak;
 }
 
 // A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself with
