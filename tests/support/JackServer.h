@@ -61,11 +61,10 @@ struct PrivateServer {
       return false;
     });
   }
-  // SIGTERM, then SIGKILL after 10 s (a killed server's entry in jackd2's table stays).
-  void Stop() {
+  void Stop() {  // SIGTERM, then SIGKILL after 3 s
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    if (!WaitFor(10s, [&] { return waitpid(pid, nullptr, WNOHANG) != 0; })) Kill();
+    if (!WaitFor(3s, [&] { return waitpid(pid, nullptr, WNOHANG) != 0; })) Kill();
     pid = -1;
   }
   void Kill() {
