@@ -24,71 +24,50 @@ class MidiOut : public ::testing::Test {
 };
 using DeviceManagement = MidiOut;
 
-TEST(PackShortMessage, PacksStatusAndDataBytesWithoutMasking) {
-  const struct {
-    std::int16_t status, data1, data2;
-    std::int32_t word;
-  } cases[] = {
-      {0x90, 60, 127, 0x007F3C90},
-      {0x90, 127, 127, 0x007F7F90},
-      {0x90, 60, 200, 0x00C83C90},  // data2 above 127 lands whole in bits 16 and up
-      {0x90, 0, 300, 0x012C0090},
-      {0x90, -1, 0, 0x90 - 256},  // a negative part borrows from the bytes above it
-      {0x90, -128, 1, 65536 - 32768 + 0x90},
-      {32767, 127, 32767, 32767 * 65536 + 127 * 256 + 32767},
-      {0, 0, -32768, std::numeric_limits<std::int32_t>::min()},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(MIDI_OUT::PackShortMessage(c.status, c.data1, c.data2), c.word)
-        << c.status << " " << c.data1 << " " << c.data2;
+// Status and data bytes packed without masking: data2 above 127 lands whole in bits 16 and
+// up, a negative part borrows from the bytes above it (-0x70 is 0x90 - 0x100). A step that
+// overflows is an error that names it; the 32-bit steps overflow only at the negative end.
+TEST(PackShortMessage, PacksWithoutMaskingAndAnOverflowNamesItsStep) {
+  const std::tuple<std::int16_t, std::int16_t, std::int16_t, std::int32_t> packed[] = {
+      {0x90, 60, 127, 0x007F3C90}, {0x90, 127, 127, 0x007F7F90},
+      {0x90, 60, 200, 0x00C83C90}, {0x90, 0, 300, 0x012C0090},
+      {0x90, -1, 0, -0x70},        {0x90, -128, 0, -0x7F70},
+      {0x90, -128, 1, 0x8090},     {32767, 127, 32767, 0x7FFFFEFF},
+      {0, 0, -32768, INT32_MIN}};
+  for (const auto& [status, data1, data2, word] : packed) {
+    EXPECT_EQ(MIDI_OUT::PackShortMessage(status, data1, data2), word) << status << " " << data1;
+  }
+  const std::tuple<std::int16_t, std::int16_t, std::int16_t, std::string> overflows[] = {
+      {0x90, 128, 0, "data1 * 256"},
+      {0x90, -129, 0, "data1 * 256"},
+      {0, -128, -32768, "high + middle"},
+      {-1, 0, -32768, "+ status"}};
+  for (const auto& [status, data1, data2, step] : overflows) {
+    try {
+      MIDI_OUT::PackShortMessage(status, data1, data2);
+      ADD_FAILURE() << "no overflow at " << step;
+    } catch (const OverflowError& e) {
+      EXPECT_EQ(e.what(), "Overflow in PackShortMessage: " + step);
+    }
   }
 }
 
-TEST(PackShortMessage, OverflowIsARuntimeErrorThatNamesTheStep) {
-  try {
-    MIDI_OUT::PackShortMessage(0x90, 128, 0);
-    FAIL() << "no overflow";
-  } catch (const OverflowError& e) {
-    EXPECT_STREQ(e.what(), "Overflow in PackShortMessage: data1 * 256");
-  }
-  EXPECT_THROW(MIDI_OUT::PackShortMessage(0x90, -129, 0), OverflowError);
-  EXPECT_NO_THROW(MIDI_OUT::PackShortMessage(0x90, -128, 0));
-  // The 32-bit steps overflow only at the negative end.
-  EXPECT_THROW(MIDI_OUT::PackShortMessage(0, -128, -32768), OverflowError);
-  EXPECT_THROW(MIDI_OUT::PackShortMessage(-1, 0, -32768), OverflowError);
-}
-
-// What a device sends of a word: its bytes in sending order, as many as the status needs.
+// What a device sends of a word: its bytes in sending order, as many as the status needs
+// (program change, channel pressure, time code and song select one data byte; tune request,
+// clock and reset none), none for a data byte first (running status). Bits 24 and up are not
+// part of it.
 TEST(UnpackShortMessage, GivesTheBytesInSendingOrderAsManyAsTheStatusNeeds) {
-  const struct {
-    std::uint32_t word;
-    std::size_t size;
-  } cases[] = {
-      {0x007F3C90, 3},
-      {0x00003C80, 3},
-      {0x00402AA0, 3},
-      {0x000007B0, 3},
-      {0x004000E0, 3},
-      {0x00002AC0, 2},
-      {0x00002AD0, 2},  // program change and channel pressure:
-                        // one data byte
-      {0x000000F1, 2},
-      {0x00003CF2, 3},
-      {0x000005F3, 2},  // time code, song position, select
-      {0x000000F6, 1},
-      {0x000000F8, 1},
-      {0x000000FF, 1},  // tune request, clock, reset
-      {0x00003C3C, 0},  // a data byte first: running status, not sent
-  };
-  for (const auto& c : cases) {
-    const ShortMessageBytes m = UnpackShortMessage(c.word);
-    EXPECT_EQ(m.size, c.size) << std::hex << c.word;
-    EXPECT_EQ(m.bytes[0], c.word & 0xFF);
-    EXPECT_EQ(m.bytes[1], (c.word >> 8) & 0xFF);
-    EXPECT_EQ(m.bytes[2], (c.word >> 16) & 0xFF);
+  const std::pair<std::uint32_t, std::size_t> cases[] = {
+      {0x007F3C90, 3}, {0x00003C80, 3}, {0x00402AA0, 3}, {0x000007B0, 3}, {0x004000E0, 3},
+      {0x00002AC0, 2}, {0x00002AD0, 2}, {0x000000F1, 2}, {0x00003CF2, 3}, {0x000005F3, 2},
+      {0x000000F6, 1}, {0x000000F8, 1}, {0x000000FF, 1}, {0x00003C3C, 0}, {0xAB7F3C90, 3}};
+  for (const auto& [word, size] : cases) {
+    const ShortMessageBytes m = UnpackShortMessage(word);
+    EXPECT_EQ(m.size, size) << std::hex << word;
+    EXPECT_EQ(m.bytes, (std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(word),
+                                                    static_cast<std::uint8_t>(word >> 8),
+                                                    static_cast<std::uint8_t>(word >> 16)}));
   }
-  // Bits 24 and up are not part of it.
-  EXPECT_EQ(UnpackShortMessage(0xAB7F3C90).bytes, (std::array<std::uint8_t, 3>{0x90, 0x3C, 0x7F}));
 }
 
 class ChannelMessages : public MidiOut {

@@ -47,15 +47,4 @@ inline float Peak(const std::vector<float>& x) {
   return peak;
 }
 
-// A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself with
-// the program's settings.
-inline std::vector<float> FluidSynthAlone(const std::string& soundFont, int key) {
-  const FluidSynthHandle synth = NewFluidSynth(MakeSynthSettings(kRate));
-  fluid_synth_sfload(synth.get(), soundFont.c_str(), 1);
-  fluid_synth_noteon(synth.get(), 0, key, 127);
-  std::vector<float> out(2 * kRate);
-  fluid_synth_write_float(synth.get(), kRate, out.data(), 0, 2, out.data(), 1, 2);
-  return out;
-}
-
 }  // namespace tastiva::test
