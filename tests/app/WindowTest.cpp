@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Devices, Startup, ::testing::ValuesIn(kLaunches));
 using Layout = AppTest;
 using Window = AppTest;
 
-// With no device open each note is refused with a box of its own: MidiOutTest, PlayingTest.
+// With no device open each note is refused with a box of its own: tests/windows/e2e_test.sh.
 TEST_F(Window, ARefusedSwitchShowsThreeBoxesAndClosingEndsTheNotesHeldFirst) {
   Start();
   platform.refuseOpen[1] = 68;
