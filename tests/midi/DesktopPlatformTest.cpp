@@ -144,11 +144,10 @@ TEST_F(Desktop, RefusalsCarryTheDevicesOwnWordsCutToTheBuffer) {
 
 #ifdef TASTIVA_TEST_SYNTH_MODULE
 TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayingWhy) {
-  const auto spec = [](std::string path, std::string factory) {
-    return ModuleDevice::Spec{"Built-in Synthesizer", MOD_SWSYNTH, std::move(path),
-                              std::move(factory)};
+  const auto spec = [](std::string path, std::string factory = "TastivaCreateBuiltinSynth") {
+    return ModuleDevice::Spec{"Built-in Synthesizer", MOD_SWSYNTH, path, factory};
   };
-  ModuleDevice missing(spec("/nonexistent/libtastiva-synth.so", "TastivaCreateBuiltinSynth"));
+  ModuleDevice missing(spec("/nonexistent/libtastiva-synth.so"));
   EXPECT_EQ(missing.Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
   missing.Prepare();
   const DeviceResult refused = missing.Open();
@@ -181,7 +180,7 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
       std::filesystem::copy_file(module, path);
       std::filesystem::resize_file(path, keep);
     }
-    ModuleDevice device(spec(path, "TastivaCreateBuiltinSynth"));
+    ModuleDevice device(spec(path));
     device.Prepare();
     const DeviceResult result = device.Open();
     EXPECT_EQ(result.code, MMSYSERR_NODRIVER) << name;
@@ -191,12 +190,10 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
   std::filesystem::remove_all(dir);
 
   // Destroyed while it loads: nothing is left running on what is gone.
-  for (int i = 0; i < 3; ++i) {
-    ModuleDevice(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth")).Prepare();
-  }
+  for (int i = 0; i < 3; ++i) ModuleDevice(spec(TASTIVA_TEST_SYNTH_MODULE)).Prepare();
 
   // The real one opens as the synthesizer does: here, with no audio system, it says so.
-  ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth"));
+  ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE));
   synth.Prepare();
   const DeviceResult opened = synth.Open();
   if (opened.code != MMSYSERR_NOERROR) {
