@@ -116,12 +116,13 @@ TEST_F(Lists, AltIAndAltDPutTheFocusInTheListsWhereAnArrowChoosesAndAnyKeyOrPres
     EXPECT_EQ(Focused(), &Key(0));
   }
 
-  // Screen readers tell each list's shortcut (its name and the action's key binding, over
-  // the bus: tests/e2e/accessibility_test.sh), and its focus action puts the focus there.
+  // Screen readers tell each list's shortcut, as its focus action's key binding too, and that
+  // action puts the focus there (names over the bus: tests/e2e/accessibility_test.sh).
   EXPECT_EQ(Of(window.lst_sound_list())->text(QAccessible::Accelerator), "Alt+I");
   EXPECT_EQ(Of(window.List1())->text(QAccessible::Accelerator), "Alt+D");
   QAccessibleActionInterface* focusing = Of(window.List1())->actionInterface();
   ASSERT_NE(focusing, nullptr);
+  EXPECT_EQ(focusing->keyBindingsForAction(focusing->setFocusAction()), QStringList{"Alt+D"});
   focusing->doAction(focusing->setFocusAction());
   EXPECT_EQ(Focused(), &window.List1());
 }
