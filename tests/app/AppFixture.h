@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
 #include <algorithm>

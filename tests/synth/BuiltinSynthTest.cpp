@@ -4,9 +4,9 @@
 
 #include <bitset>
 #include <chrono>
-#include <random>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "midi/MidiResults.h"
@@ -57,8 +57,10 @@ TEST(BuiltinSynthSound, PlaysTheInstrumentsAskedForUntilReleased) {
   EXPECT_LT(Rms(Left(synth->RenderOffline(2 * kRate), 1.9, 2.0)), 1e-4);
 }
 
+// Prepared in the background first, as the program does (the other tests open it unprepared).
 TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
   auto synth = OfflineSynth();
+  synth->Prepare();
   EXPECT_EQ(synth->Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
 
   ASSERT_EQ(synth->Open().code, MMSYSERR_NOERROR);
@@ -83,10 +85,6 @@ TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
           "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
     }
   }
-  auto prepared = OfflineSynth();
-  prepared->Prepare();
-  ASSERT_EQ(prepared->Open().code, MMSYSERR_NOERROR);
-  EXPECT_GT(Rms(Left(Play(*prepared, 0, 60), 0.5, 1.0)), 1e-3);
 }
 
 // A minute of a thousand key events a second over all 32 keys, far faster than FluidSynth has

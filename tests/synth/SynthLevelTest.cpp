@@ -17,9 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using Keys = std::vector<std::uint32_t>;
 
-double Db(double level) {
-  return 20 * std::log10(level);
-}
+const auto Db = [](double level) { return 20 * std::log10(level); };
 
 // The loudest sample reaching capture within time or, with sound set, within time after the
 // sound starts (an .sf3 decodes the piano for a second or more first).
