@@ -36,7 +36,9 @@ class InstanceLockTest : public ::testing::Test {
     dir_ = pattern;
     path_ = dir_ + "/tastiva.lock";
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+  }
 
   std::string dir_, path_;
 #endif
