@@ -79,8 +79,11 @@ class JackInput {
   }
   void Stop() { capture_.reset(); }
   // After its server stopped: libjack frees the client on the next connection attempt, and
-  // its thread may still run on it.
-  void Abandon() { static_cast<void>(capture_.release()); }
+  // its thread may still run on it. Kept for good.
+  void Abandon() {
+    static auto* kept = new std::vector<std::unique_ptr<JackCapture>>;
+    kept->push_back(std::move(capture_));
+  }
   std::string port() const { return name_ + ":in"; }
   int received() {
     for (JackCapture::Record r; capture_ && capture_->Next(r);) {
