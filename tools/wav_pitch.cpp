@@ -8,7 +8,7 @@
 #include <iterator>
 #include <vector>
 
-#include "tests/support/Pitch.h"
+#include "tools/Pitch.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
 #include <algorithm>
@@ -109,15 +108,8 @@ class AppTest : public ::testing::Test {
   // Real mouse events on the window at a point: the window system finds the control on
   // top there and sends the release to the control that got the press.
   QWindow* Win() { return window.windowHandle(); }
-  void MousePress(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mousePress(Win(), button, {}, at);
-  }
-  void MouseRelease(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseRelease(Win(), button, {}, at);
-  }
-  void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-    MousePress(at, button);
-    MouseRelease(at, button);
+  void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {}) {
+    QTest::mouseClick(Win(), button, mods, at);
   }
   QPoint Centre(int key) { return Key(key).geometry().center(); }
   QPoint Entry(ListBox& list, int row) {
@@ -130,16 +122,13 @@ class AppTest : public ::testing::Test {
   // released, double-clicked on key 7, moved there; R and M the other buttons. "P7": a screen
   // reader's Press on key 7; "W": long enough for such a press to end by itself.
   void Step(std::string_view step) {
+    if (step == "W") return QTest::qWait(BriefPress::kMilliseconds + 50);
+    const auto number = [&](std::size_t at) { return std::stoi(std::string(step.substr(at))); };
     if (step[0] == 'P') {
-      QAccessible::queryAccessibleInterface(&Key(std::stoi(std::string(step.substr(1)))))
+      QAccessible::queryAccessibleInterface(&Key(number(1)))
           ->actionInterface()
           ->doAction(QAccessibleActionInterface::pressAction());
-      QCoreApplication::processEvents();
-      return;
-    }
-    if (step == "W") {
-      QTest::qWait(BriefPress::kMilliseconds + 50);
-      return;
+      return QCoreApplication::processEvents();
     }
     if (const auto op = std::string_view("+-~=").find(step[0]); op != std::string_view::npos) {
       const Qt::Key key = static_cast<Qt::Key>(step[1]);
@@ -147,12 +136,10 @@ class AppTest : public ::testing::Test {
       if (op != 1) SendKey(QEvent::KeyPress, key, Pc(step[1]), op >= 2);
       return;
     }
-    const Qt::MouseButton button = step[0] == 'L'   ? Qt::LeftButton
-                                   : step[0] == 'R' ? Qt::RightButton
-                                                    : Qt::MiddleButton;
-    const QPoint at = Centre(std::stoi(std::string(step.substr(2))));
-    if (step[1] == '+') MousePress(at, button);
-    if (step[1] == '-') MouseRelease(at, button);
+    const auto button = Qt::MouseButton(1 << std::string_view("LRM").find(step[0]));
+    const QPoint at = Centre(number(2));
+    if (step[1] == '+') QTest::mousePress(Win(), button, {}, at);
+    if (step[1] == '-') QTest::mouseRelease(Win(), button, {}, at);
     if (step[1] == '*') QTest::mouseDClick(Win(), button, {}, at);
     if (step[1] == '@') QTest::mouseMove(Win(), at);
   }

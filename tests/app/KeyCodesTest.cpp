@@ -39,10 +39,9 @@ TEST(KeyCodes, EveryMappedKeyTranslatesFromEachPlatformsNativeCodeAndIsCaptioned
   }
 }
 
+// Other layouts' keys in the same places (AZERTY's A in Q's place, QWERTZ's Y in Z's) play as
+// US ones: tests/e2e/captions_test.sh.
 TEST(KeyCodes, LayoutsShiftAndKeypadDoNotMoveTheKeys) {
-  // AZERTY: the key in Q's place gives A; QWERTZ: the key in Z's place gives Y.
-  EXPECT_EQ(VirtualKeyCode({Qt::Key_A, false, 24, 0}, NativeKeys::Xkb), 'Q');
-  EXPECT_EQ(VirtualKeyCode({Qt::Key_Y, false, 52, 0}, NativeKeys::Xkb), 'Z');
   // Shifted symbols without native codes fall back to their US keys.
   EXPECT_EQ(VirtualKeyCode({Qt::Key_Less, false, 0, 0}, NativeKeys::Xkb), 188);
   EXPECT_EQ(VirtualKeyCode({Qt::Key_BraceLeft, false, 0, 0}, NativeKeys::Xkb), 219);
@@ -58,15 +57,12 @@ TEST(KeyCodes, LayoutsShiftAndKeypadDoNotMoveTheKeys) {
   EXPECT_EQ(VirtualKeyCode({Qt::Key_A, false, 0, 0}, NativeKeys::MacKeyCode), 'A');
 }
 
+// The us, de and fr layouts' captions (Q, Ö, é over 2, the dead ^) are read from X in
+// tests/e2e/captions_test.sh.
 TEST(KeyCaptions, LettersInCapitalsOtherSymbolsAsTypedUsWhereNothingPrints) {
-  EXPECT_EQ(Caption({"q", "Q"}, "Q"), "Q");
-  EXPECT_EQ(Caption({"ö", "Ö"}, ";"), "Ö");
   EXPECT_EQ(Caption({"i", "İ"}, "I"), "İ");  // Turkish: the capital Shift gives
-  EXPECT_EQ(Caption({"é", "2"}, "2"), "é");  // AZERTY: a letter over a digit
   EXPECT_EQ(Caption({"ß", ""}, "-"), "ß");   // no capital of its own
   EXPECT_EQ(Caption({"a", ""}, "Q"), "A");   // a key with one level
-  EXPECT_EQ(Caption({",", "<"}, ","), ",");
-  EXPECT_EQ(Caption({"^", "¨"}, "["), "^");
   EXPECT_EQ(Caption({"", "Q"}, "Q"), "Q");
   EXPECT_EQ(Caption({"\r", ""}, "["), "[");
   EXPECT_EQ(Caption({" ", ""}, "["), "[");

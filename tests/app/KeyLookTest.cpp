@@ -25,48 +25,30 @@ double Contrast(QRgb a, QRgb b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The colours in a box of the picture, with their pixel counts.
-std::map<QRgb, int> Colours(const QImage& image, const QRect& box) {
+// What a box of the picture shows: text on its most frequent colour, the ground, with its
+// ink the pixels at 3:1 or more from that; its mean luminance; the hand's skin, warm and light.
+struct Seen {
+  QRgb ground = 0;
+  double contrast = 1, luminance = 0;
+  int inked = 0, skin = 0;
+};
+
+Seen Read(const QImage& image, const QRect& box) {
   std::map<QRgb, int> counts;
   for (int y = box.top(); y <= box.bottom(); ++y) {
     for (int x = box.left(); x <= box.right(); ++x) ++counts[image.pixel(x, y) | 0xFF000000];
   }
-  return counts;
-}
-
-// Text in a box of the picture: its ground is the most frequent colour, its ink the pixel
-// farthest from that.
-struct Text {
-  QRgb ground = 0;
-  double contrast = 1;
-  int inked = 0;  // pixels at 3:1 or more from the ground
-};
-
-Text ReadText(const QImage& image, const QRect& box) {
-  const std::map<QRgb, int> counts = Colours(image, box);
-  Text text{std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+  Seen seen{std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
               return a.second < b.second;
             })->first};
   for (const auto& [colour, n] : counts) {
-    const double c = Contrast(colour, text.ground);
-    text.contrast = std::max(text.contrast, c);
-    if (c >= 3) text.inked += n;
+    const double c = Contrast(colour, seen.ground);
+    seen.contrast = std::max(seen.contrast, c);
+    seen.inked += c >= 3 ? n : 0;
+    seen.luminance += n * Luminance(colour) / (box.width() * box.height());
+    seen.skin += qRed(colour) > 200 && qRed(colour) - qBlue(colour) > 40 ? n : 0;
   }
-  return text;
-}
-
-double MeanLuminance(const QImage& image, const QRect& box) {
-  double sum = 0;
-  for (const auto& [colour, n] : Colours(image, box)) sum += n * Luminance(colour);
-  return sum / (box.width() * box.height());
-}
-
-// Pixels of the hand's skin: warm and light.
-int SkinPixels(const QImage& image, const QRect& box) {
-  int skin = 0;
-  for (const auto& [c, n] : Colours(image, box))
-    skin += qRed(c) > 200 && qRed(c) - qBlue(c) > 40 ? n : 0;
-  return skin;
+  return seen;
 }
 
 QPalette Scheme(QColor button, QColor window, QColor windowText, QColor text, QColor highlight,
@@ -151,18 +133,18 @@ TEST_F(KeyLook, KeysAndLabelsReadTheSameUnderEveryStyleAndPalette) {
         for (const QImage* image : {&up, &down}) {
           const bool pressed = image == &down;
           SCOPED_TRACE(pressed ? "pressed" : "released");
-          const double lum = MeanLuminance(*image, face);
+          const double lum = Read(*image, face).luminance;
           EXPECT_TRUE(black ? lum < 0.1 : lum > 0.6) << "face luminance " << lum;
-          const Text text = ReadText(*image, caption);
+          const Seen text = Read(*image, caption);
           EXPECT_GE(text.contrast, 4.5);
           EXPECT_GE(text.inked, 2);
-          EXPECT_EQ(SkinPixels(*image, key.adjusted(1, 1, -1, -21)) > 20, pressed) << "hand";
+          EXPECT_EQ(Read(*image, key.adjusted(1, 1, -1, -21)).skin > 20, pressed) << "hand";
         }
         // Pushed in shows plainly on both kinds of key.
-        EXPECT_GE(std::abs(MeanLuminance(up, face) - MeanLuminance(down, face)), 0.04);
+        EXPECT_GE(std::abs(Read(up, face).luminance - Read(down, face).luminance), 0.04);
       }
       for (QLabel* label : {&window.Label1(), &window.Label2()}) {
-        const Text text = ReadText(up, label->geometry());
+        const Seen text = Read(up, label->geometry());
         EXPECT_EQ(text.ground, 0xFFC0C0C0) << label->text().toStdString();
         EXPECT_GE(text.contrast, 4.5) << label->text().toStdString();
       }

@@ -6,23 +6,16 @@
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <jack/midiport.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <ctime>
-#include <memory>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "midi/MidiResults.h"
 #include "midi/jack/RerunMemory.h"
 #include "midi/rtmidi/RtMidiPorts.h"
 #include "tests/support/JackServer.h"
+#include "tools/JackCapture.h"
 
 namespace tastiva {
 namespace {
@@ -78,37 +71,31 @@ TEST(JackRerun, APeriodRunAgainWritesItsMessagesAgainButNoteOns) {
 // and can vanish on demand.
 class JackInput {
  public:
-  explicit JackInput(std::string clientName) : clientName_(std::move(clientName)) { Start(); }
-  ~JackInput() { Stop(); }
+  explicit JackInput(std::string name) : name_(std::move(name)) { Start(); }
   void Start() {
-    const auto options = static_cast<jack_options_t>(JackNoStartServer | JackUseExactName);
-    client_ = jack_client_open(clientName_.c_str(), options, nullptr);
-    ASSERT_NE(client_, nullptr) << clientName_;
-    port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    jack_set_process_callback(client_, &JackInput::Count, this);
-    jack_activate(client_);
+    capture_ = std::make_unique<JackCapture>();
+    std::string error;
+    ASSERT_TRUE(capture_->Open(name_, {}, error)) << error;
   }
-  void Stop() {
-    if (client_ != nullptr) jack_client_close(client_);
-    client_ = nullptr;
+  void Stop() { capture_.reset(); }
+  // After its server stopped: libjack frees the client on the next connection attempt, and
+  // its thread may still run on it. Kept for good.
+  void Abandon() {
+    static auto* kept = new std::vector<std::unique_ptr<JackCapture>>;
+    kept->push_back(std::move(capture_));
   }
-  // After its server stopped: libjack frees the client on the next connection attempt.
-  void Abandon() { client_ = nullptr; }
-  bool Abandoned() const { return client_ == nullptr; }
-  std::string port() const { return clientName_ + ":in"; }
-  int received() const { return received_.load(); }
+  std::string port() const { return name_ + ":in"; }
+  int received() {
+    for (JackCapture::Record r; capture_ && capture_->Next(r);) {
+      received_ += r.kind == JackCapture::Kind::kMidi;
+    }
+    return received_;
+  }
 
  private:
-  static int Count(jack_nframes_t frames, void* self) {
-    auto* input = static_cast<JackInput*>(self);
-    input->received_ += jack_midi_get_event_count(jack_port_get_buffer(input->port_, frames));
-    return 0;
-  }
-
-  std::string clientName_;
-  jack_client_t* client_ = nullptr;
-  jack_port_t* port_ = nullptr;
-  std::atomic<int> received_{0};
+  std::string name_;
+  std::unique_ptr<JackCapture> capture_;
+  int received_ = 0;
 };
 
 TEST(PortsWithoutServer, ListsNothingAndPrintsNothing) {
@@ -173,10 +160,6 @@ TEST(JackPortsWithServer, OwnPortsAreSkippedVanishedOnesRefusedByName) {
 // An input of the test's own on a server of the test's own, open as a device.
 class ServerFault : public ::testing::Test {
  protected:
-  ~ServerFault() override {
-    // A client of a killed server may still run its thread on it: kept.
-    if (input && input->Abandoned()) static_cast<void>(input.release());
-  }
   void Open(const char* serverName) {
     server.role = serverName;
     ASSERT_TRUE(server.Start()) << "jackd did not start";

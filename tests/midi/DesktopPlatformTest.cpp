@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <tuple>
 
-#include "midi/MidiResults.h"
 #include "midi/devices/DesktopPlatform.h"
+#include "tests/midi/FakeDevice.h"
 #ifdef TASTIVA_TEST_SYNTH_MODULE
 #include "midi/devices/ModuleDevice.h"
 #endif
@@ -18,43 +18,20 @@
 namespace tastiva {
 namespace {
 
-class FakeDevice final : public MidiDevice {
- public:
-  explicit FakeDevice(std::string name) : name_(std::move(name)) {}
-  std::string Name() const override { return name_; }
-  std::uint16_t Technology() const override { return MOD_MIDIPORT; }
-  DeviceResult Open() override { return {openResult, detail}; }
-  DeviceResult Close() override { return 0; }
-  DeviceResult Send(std::uint32_t message) override {
-    sent.push_back(message);
-    return 0;
-  }
-  void Prepare() override { ++prepared; }
+using test::FakeDevice;
+using Words = std::vector<std::uint32_t>;
 
-  int prepared = 0;
-  MidiResult openResult = 0;
-  std::string detail;
-  std::vector<std::uint32_t> sent;
-
- private:
-  std::string name_;
-};
-
-class FakePorts final : public PortDirectory {
- public:
-  explicit FakePorts(std::vector<std::shared_ptr<MidiDevice>>& ports) : ports_(ports) {}
+// Ports the test changes between listings, and a listing that fails.
+struct FakePorts final : PortDirectory {
   PortListing ListPorts() override {
     if (fails) throw std::runtime_error("the port table is locked");
-    PortListing listing = FixedDevices(ports_).ListPorts();
+    PortListing listing = FixedDevices(devices).ListPorts();
     listing.problem = problem;
     return listing;
   }
-
+  std::vector<std::shared_ptr<MidiDevice>> devices;
   bool fails = false;
   std::string problem;
-
- private:
-  std::vector<std::shared_ptr<MidiDevice>>& ports_;
 };
 
 class Desktop : public ::testing::Test {
@@ -73,8 +50,7 @@ class Desktop : public ::testing::Test {
   std::shared_ptr<FakeDevice> synth = std::make_shared<FakeDevice>("Built-in Synthesizer");
   std::shared_ptr<FakeDevice> port =
       std::make_shared<FakeDevice>("A port whose name is far longer than the field");
-  std::vector<std::shared_ptr<MidiDevice>> ports{port};
-  FakePorts* fakePorts = nullptr;
+  FakePorts* ports = new FakePorts;  // the platform's
   std::vector<std::string> reported;
   DesktopPlatform platform{Directories(),
                            [&](const std::string& problem) { reported.push_back(problem); }};
@@ -84,9 +60,8 @@ class Desktop : public ::testing::Test {
     std::vector<std::unique_ptr<PortDirectory>> directories;
     directories.push_back(
         std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice>>{synth}));
-    auto fake = std::make_unique<FakePorts>(ports);
-    fakePorts = fake.get();
-    directories.push_back(std::move(fake));
+    ports->devices = {port};
+    directories.emplace_back(ports);
     return directories;
   }
 };
@@ -108,12 +83,12 @@ TEST_F(Desktop, SynthIsDeviceZeroAndThereIsNoMapper) {
 }
 
 TEST_F(Desktop, NamesAreUniqueAcrossDirectoriesAndAListingThatFailsSaysWhy) {
-  ports.push_back(std::make_shared<FakeDevice>("Built-in Synthesizer"));
-  fakePorts->problem = "JACK is not responding: its MIDI ports are not listed.";
+  ports->devices.push_back(std::make_shared<FakeDevice>("Built-in Synthesizer"));
+  ports->problem = "JACK is not responding: its MIDI ports are not listed.";
   EXPECT_EQ(platform.midiOutGetNumDevs(), 3u);
   EXPECT_EQ(Name(0), "Built-in Synthesizer");
   EXPECT_EQ(Name(2), "Built-in Synthesizer 2");
-  fakePorts->fails = true;
+  ports->fails = true;
   EXPECT_EQ(platform.midiOutGetNumDevs(), 1u);
   EXPECT_EQ(reported,
             (std::vector<std::string>{"JACK is not responding: its MIDI ports are not listed.",
@@ -131,25 +106,22 @@ TEST_F(Desktop, HandlesRouteMessagesOutliveARelistingAndStaleOnesAreRefused) {
 
   EXPECT_EQ(platform.midiOutShortMsg(a, 0x007F3C90), 0);
   EXPECT_EQ(platform.midiOutShortMsg(b, 0xC0), 0);
-  EXPECT_EQ(synth->sent, std::vector<std::uint32_t>{0x007F3C90});
-  EXPECT_EQ(port->sent, std::vector<std::uint32_t>{0xC0});
-
   EXPECT_EQ(platform.midiOutClose(a), 0);
   EXPECT_EQ(platform.midiOutClose(a), MMSYSERR_INVALHANDLE);
   EXPECT_EQ(platform.midiOutShortMsg(a, 0x90), MMSYSERR_INVALHANDLE);
   EXPECT_EQ(platform.midiOutShortMsg(0, 0x90), MMSYSERR_INVALHANDLE);
-  EXPECT_EQ(synth->sent.size(), 1u);
+  EXPECT_EQ(synth->Log(), (Words{0x007F3C90, FakeDevice::kClosed}));
+  EXPECT_EQ(port->Log(), Words{0xC0});
 
   // An open handle survives a relisting that drops its device.
-  ports.clear();
+  ports->devices.clear();
   EXPECT_EQ(platform.midiOutGetNumDevs(), 1u);
   EXPECT_EQ(platform.midiOutShortMsg(b, 0x90), 0);
   EXPECT_EQ(platform.midiOutClose(b), 0);
 }
 
 TEST_F(Desktop, RefusalsCarryTheDevicesOwnWordsCutToTheBuffer) {
-  synth->openResult = MIDIERR_INVALIDSETUP;
-  synth->detail = "No General MIDI SoundFont found.";
+  synth->answer = {MIDIERR_INVALIDSETUP, "No General MIDI SoundFont found."};
   MidiHandle handle = 0;
   EXPECT_EQ(platform.midiOutOpen(&handle, 0, 0, 0, 0), MIDIERR_INVALIDSETUP);
   EXPECT_EQ(handle, 0u);
@@ -158,7 +130,7 @@ TEST_F(Desktop, RefusalsCarryTheDevicesOwnWordsCutToTheBuffer) {
   EXPECT_EQ(Text(1234), "MIDI error 1234: the MIDI system refused the operation.");
 
   // A later refusal with the same code and no words of its own gets the standard text.
-  port->openResult = MIDIERR_INVALIDSETUP;
+  port->answer = MIDIERR_INVALIDSETUP;
   EXPECT_EQ(platform.midiOutOpen(&handle, 1, 0, 0, 0), MIDIERR_INVALIDSETUP);
   EXPECT_EQ(Text(MIDIERR_INVALIDSETUP), MidiResultText(MIDIERR_INVALIDSETUP));
 
@@ -172,13 +144,10 @@ TEST_F(Desktop, RefusalsCarryTheDevicesOwnWordsCutToTheBuffer) {
 
 #ifdef TASTIVA_TEST_SYNTH_MODULE
 TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayingWhy) {
-  const auto spec = [](std::string path, std::string factory) {
-    return ModuleDevice::Spec{"Built-in Synthesizer", MOD_SWSYNTH, std::move(path),
-                              std::move(factory)};
+  const auto spec = [](std::string path, std::string factory = "TastivaCreateBuiltinSynth") {
+    return ModuleDevice::Spec{"Built-in Synthesizer", MOD_SWSYNTH, path, factory};
   };
-  ModuleDevice missing(spec("/nonexistent/libtastiva-synth.so", "TastivaCreateBuiltinSynth"));
-  EXPECT_EQ(missing.Name(), "Built-in Synthesizer");
-  EXPECT_EQ(missing.Technology(), MOD_SWSYNTH);
+  ModuleDevice missing(spec("/nonexistent/libtastiva-synth.so"));
   EXPECT_EQ(missing.Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
   missing.Prepare();
   const DeviceResult refused = missing.Open();
@@ -211,7 +180,7 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
       std::filesystem::copy_file(module, path);
       std::filesystem::resize_file(path, keep);
     }
-    ModuleDevice device(spec(path, "TastivaCreateBuiltinSynth"));
+    ModuleDevice device(spec(path));
     device.Prepare();
     const DeviceResult result = device.Open();
     EXPECT_EQ(result.code, MMSYSERR_NODRIVER) << name;
@@ -221,12 +190,10 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
   std::filesystem::remove_all(dir);
 
   // Destroyed while it loads: nothing is left running on what is gone.
-  for (int i = 0; i < 3; ++i) {
-    ModuleDevice(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth")).Prepare();
-  }
+  for (int i = 0; i < 3; ++i) ModuleDevice(spec(TASTIVA_TEST_SYNTH_MODULE)).Prepare();
 
   // The real one opens as the synthesizer does: here, with no audio system, it says so.
-  ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE, "TastivaCreateBuiltinSynth"));
+  ModuleDevice synth(spec(TASTIVA_TEST_SYNTH_MODULE));
   synth.Prepare();
   const DeviceResult opened = synth.Open();
   if (opened.code != MMSYSERR_NOERROR) {

@@ -16,28 +16,11 @@ namespace {
 
 enum class System { kAlsa, kJack, kCoreMidi };
 
-std::string Long(System system, const std::string& full) {
-  switch (system) {
-    case System::kJack:
-      return JackLongName(full);
-    case System::kAlsa:
-      return RtMidiLongName(RtMidi::LINUX_ALSA, full);
-    case System::kCoreMidi:
-      break;
-  }
-  return RtMidiLongName(RtMidi::MACOSX_CORE, full);
-}
-
-std::string Client(System system, const std::string& full) {
-  switch (system) {
-    case System::kJack:
-      return JackClientName(full);
-    case System::kAlsa:
-      return RtMidiClientName(RtMidi::LINUX_ALSA, full);
-    case System::kCoreMidi:
-      break;
-  }
-  return RtMidiClientName(RtMidi::MACOSX_CORE, full);
+// The readable long name of a port and its client's name, from its full name.
+std::pair<std::string, std::string> Names(System system, const std::string& full) {
+  if (system == System::kJack) return {JackLongName(full), JackClientName(full)};
+  const auto api = system == System::kAlsa ? RtMidi::LINUX_ALSA : RtMidi::MACOSX_CORE;
+  return {RtMidiLongName(api, full), RtMidiClientName(api, full)};
 }
 
 TEST(PortNames, FullNamesBecomeShortReadableDistinctNames) {
@@ -63,8 +46,9 @@ TEST(PortNames, FullNamesBecomeShortReadableDistinctNames) {
       {kCoreMidi, "Roland Digital Piano Bluetooth MIDI Port 2", "Roland Digital Piano..Port 2", ""},
   };
   for (const auto& [system, full, readable, client] : cases) {
-    EXPECT_EQ(ShortenName(Long(system, full), kMaxDeviceNameBytes), readable);
-    EXPECT_EQ(Client(system, full), client) << full;
+    const auto [longName, clientName] = Names(system, full);
+    EXPECT_EQ(ShortenName(longName, kMaxDeviceNameBytes), readable);
+    EXPECT_EQ(clientName, client) << full;
   }
 
   // Cut at every length, two-byte characters stay whole: each lead byte keeps its one
@@ -107,8 +91,7 @@ TEST(PortNames, FullNamesBecomeShortReadableDistinctNames) {
   std::vector<std::string> names = {"Synth", "Synth", "Synth 2", "Synth", "Other"};
   MakeNamesUnique(names, kMaxDeviceNameBytes);
   EXPECT_EQ(names, (std::vector<std::string>{"Synth", "Synth 3", "Synth 2", "Synth 4", "Other"}));
-  const std::string full(31, 'p');
-  std::vector<std::string> longNames(11, full);
+  std::vector<std::string> longNames(11, std::string(31, 'p'));
   MakeNamesUnique(longNames, kMaxDeviceNameBytes);
   EXPECT_EQ(longNames[1], std::string(29, 'p') + " 2");
   EXPECT_EQ(longNames[10], std::string(28, 'p') + " 11");

@@ -15,39 +15,37 @@
 namespace tastiva {
 namespace {
 
-using Names = std::vector<std::string>;
+using N = std::vector<std::string>;  // the names put into a text
 
 // Every text a device builds, its names taken from the first of those given.
-const std::function<std::string(const Names&)> kTexts[] = {
-    [](const Names& n) { return FailedText("The MIDI port {}", n[0], n[1]); },
-    [](const Names& n) { return FailedText("Listing the MIDI ports", "", n[0]); },
-    [](const Names& n) { return NotInstalledText(n[0], n[1]); },
-    [](const Names& n) { return NotInstalledText(n[0], n[1] + ": " + n[2]); },
-    [](const Names& n) {
-      return BrokenModuleText(n[0], n[1], "the file is not a program library");
-    },
-    [](const Names& n) { return PortGoneText(n[0]); },
-    [](const Names& n) { return PortSystemDownText(n[0], "the ALSA sequencer"); },
-    [](const Names& n) { return PortNotOpenedText(n[0]); },
-    [](const Names& n) { return JackOpenStallText(n[0]); },
-    [](const Names& n) { return JackSendStallText(n[0]); },
-    [](const Names& n) { return JackStoppedText(n[0]); },
-    [](const Names&) { return JackNotListedText(); },
-    [](const Names& n) { return RtStoppedAcceptingText(n[0]); },
-    [](const Names&) { return NoSoundFontText(); },
-    [](const Names&) { return NoAudioText(); },
-    [](const Names& n) {
+const std::function<std::string(const N&)> kTexts[] = {
+    [](const N& n) { return FailedText("The MIDI port {}", n[0], n[1]); },
+    [](const N& n) { return FailedText("Listing the MIDI ports", "", n[0]); },
+    [](const N& n) { return NotInstalledText(n[0], n[1]); },
+    [](const N& n) { return NotInstalledText(n[0], n[1] + ": " + n[2]); },
+    [](const N& n) { return BrokenModuleText(n[0], n[1], "the file is not a program library"); },
+    [](const N& n) { return PortGoneText(n[0]); },
+    [](const N& n) { return PortSystemDownText(n[0], "the ALSA sequencer"); },
+    [](const N& n) { return PortNotOpenedText(n[0]); },
+    [](const N& n) { return JackOpenStallText(n[0]); },
+    [](const N& n) { return JackSendStallText(n[0]); },
+    [](const N& n) { return JackStoppedText(n[0]); },
+    [](const N&) { return JackNotListedText(); },
+    [](const N& n) { return RtStoppedAcceptingText(n[0]); },
+    [](const N&) { return NoSoundFontText(); },
+    [](const N&) { return NoAudioText(); },
+    [](const N& n) {
       return BadSoundFontText({SoundFontProbe::State::kUnreadable, n[0]});
     },
-    [](const Names& n) { return AudioStoppedText(n[0]); },
-    [](const Names& n) { return RefusedText(n[0]); },
+    [](const N& n) { return AudioStoppedText(n[0]); },
+    [](const N& n) { return RefusedText(n[0]); },
 };
 
 TEST(Texts, FitTheErrorBufferWholeWithTheLongestNames) {
   std::setlocale(LC_CTYPE, "C.UTF-8");  // mbstowcs then takes whole UTF-8 characters only
   std::string path;
   while (path.size() < 4000) path += "/Kl\u00e4nge \u00fcber \u20ac";
-  const Names longNames = {
+  const N longNames = {
       // The longest port names, 31 bytes of 1-, 2-, 3- and 4-byte characters.
       "synth-client-07:midi_playback_1",
       "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9x",

@@ -41,32 +41,24 @@ class RecordingList final : public ListControl {
     }
   };
   std::vector<Entry> entries;
+  std::int16_t index = -1;
 
-  void Clear() override { entries.clear(), index_ = -1; }
+  void Clear() override { entries.clear(), index = -1; }
   void AddItem(const std::string& text) override {
     entries.push_back({text.substr(0, text.find('\0'))});
   }
   std::int16_t NewIndex() const override { return static_cast<std::int16_t>(ListCount() - 1); }
-  std::int32_t ItemData(std::int16_t index) const override { return At(index).data; }
-  void SetItemData(std::int16_t index, std::int32_t value) override {
-    const_cast<Entry&>(At(index)).data = value;
-  }
+  std::int32_t ItemData(std::int16_t i) const override { return At(i).data; }
+  void SetItemData(std::int16_t i, std::int32_t value) override { At(i).data = value; }
   std::int16_t ListCount() const override { return static_cast<std::int16_t>(entries.size()); }
-  std::int16_t ListIndex() const override { return index_; }
-  void SetListIndex(std::int16_t index) override {
-    if (index != -1) At(index);  // refuses positions that hold nothing
-    index_ = index;
-  }
+  std::int16_t ListIndex() const override { return index; }
+  void SetListIndex(std::int16_t i) override { index = i == -1 ? i : (At(i), i); }
 
  private:
-  const Entry& At(std::int16_t index) const {
-    if (index < 0 || index >= static_cast<std::int16_t>(entries.size())) {
-      throw RuntimeError("Invalid list position " + std::to_string(index));
-    }
-    return entries[static_cast<std::size_t>(index)];
+  Entry& At(std::int16_t i) const {
+    if (i < 0 || i >= ListCount()) throw RuntimeError("Invalid list position " + std::to_string(i));
+    return const_cast<Entry&>(entries[static_cast<std::size_t>(i)]);
   }
-
-  std::int16_t index_ = -1;
 };
 
 }  // namespace tastiva::test

@@ -4,14 +4,13 @@
 
 #include <bitset>
 #include <chrono>
-#include <random>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "midi/MidiResults.h"
 #include "tests/support/JackServer.h"
-#include "tests/support/Pitch.h"
 #include "tests/synth/SynthTestSupport.h"
 
 namespace tastiva {
@@ -35,21 +34,13 @@ std::vector<float> Play(BuiltinSynth& synth, std::uint32_t program, std::uint32_
   return synth.RenderOffline(kRate);
 }
 
-TEST(BuiltinSynthSound, PlaysTheNotesAndInstrumentsAskedForUntilReleased) {
+// The pitch of each key, as FluidSynth gives the same SoundFont by itself, is heard from the
+// program at the JACK ports in tests/e2e/synth_test.sh.
+TEST(BuiltinSynthSound, PlaysTheInstrumentsAskedForUntilReleased) {
   ASSERT_NE(test::TestSoundFont(), "") << "no SoundFont installed";
   auto synth = OfflineSynth();
   const DeviceResult opened = synth->Open();
   ASSERT_EQ(opened.code, MMSYSERR_NOERROR) << opened.detail;
-  // At the pitch FluidSynth gives the same SoundFont by itself (fonts differ by a few cents).
-  for (const std::uint32_t key : {60u, 53u}) {
-    const double want = test::Fundamental(
-        Left(test::FluidSynthAlone(test::TestSoundFont(), static_cast<int>(key)), 0.3, 0.4), kRate);
-    const double hz = test::Fundamental(Left(Play(*synth, 0, key), 0.3, 0.4), kRate);
-    EXPECT_NEAR(hz, want, want * 0.002) << "key " << key;
-    EXPECT_NEAR(hz, 440 * std::pow(2, (key - 69.0) / 12), want * 0.02) << "key " << key;
-    ASSERT_EQ(synth->Send(kReset).code, MMSYSERR_NOERROR);
-  }
-
   // A piano fades while it is held, a violin does not. The note comes right behind the
   // program change, which loads the violin's samples: it waits for them.
   const auto sustain = [&](std::uint32_t program) {
@@ -66,8 +57,10 @@ TEST(BuiltinSynthSound, PlaysTheNotesAndInstrumentsAskedForUntilReleased) {
   EXPECT_LT(Rms(Left(synth->RenderOffline(2 * kRate), 1.9, 2.0)), 1e-4);
 }
 
+// Prepared in the background first, as the program does (the other tests open it unprepared).
 TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
   auto synth = OfflineSynth();
+  synth->Prepare();
   EXPECT_EQ(synth->Send(0x007F3C90).code, MMSYSERR_INVALHANDLE);
 
   ASSERT_EQ(synth->Open().code, MMSYSERR_NOERROR);
@@ -92,10 +85,6 @@ TEST(BuiltinSynthLifecycle, ReopenKeepsTheSoundFontAndStartsSilent) {
           "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
     }
   }
-  auto prepared = OfflineSynth();
-  prepared->Prepare();
-  ASSERT_EQ(prepared->Open().code, MMSYSERR_NOERROR);
-  EXPECT_GT(Rms(Left(Play(*prepared, 0, 60), 0.5, 1.0)), 1e-3);
 }
 
 // A minute of a thousand key events a second over all 32 keys, far faster than FluidSynth has

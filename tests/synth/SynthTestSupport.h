@@ -2,27 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include "midi/synth/SoundFontCheck.h"
-#include "midi/synth/SoundFontSearch.h"
-#include "midi/synth/SynthSettings.h"
 
 namespace tastiva::test {
 
 constexpr int kRate = 48000;
 
-// The SoundFont the tests play: TimGM6mb, the quickest to load, else what the program finds.
+// The SoundFont the tests play: TimGM6mb, the quickest to load, which scripts/install-deps.sh
+// installs; empty where it is missing.
 inline std::string TestSoundFont() {
-  std::vector<std::string> places = {"/usr/share/sounds/sf2/TimGM6mb.sf2"};
-  for (const std::string& place : BuiltInSoundFonts()) places.push_back(place);
-  const FluidSettingsHandle settings = MakeSynthSettings(kRate);
-  for (const std::string& path : ExpandSoundFonts(places, settings.get())) {
-    const SoundFontProbe probe = ProbeSoundFont(path);
-    if (probe.state == SoundFontProbe::State::kPlausible) return probe.file;
-  }
-  return {};
+  const std::string font = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  return std::filesystem::exists(font) ? font : "";
 }
 
 // The left channel of seconds [from, to) of interleaved stereo.
@@ -45,17 +37,6 @@ inline float Peak(const std::vector<float>& x) {
   float peak = 0;
   for (float v : x) peak = std::max(peak, std::fabs(v));
   return peak;
-}
-
-// A second of program 0 playing key at velocity 127, as FluidSynth renders it by itself with
-// the program's settings.
-inline std::vector<float> FluidSynthAlone(const std::string& soundFont, int key) {
-  const FluidSynthHandle synth = NewFluidSynth(MakeSynthSettings(kRate));
-  fluid_synth_sfload(synth.get(), soundFont.c_str(), 1);
-  fluid_synth_noteon(synth.get(), 0, key, 127);
-  std::vector<float> out(2 * kRate);
-  fluid_synth_write_float(synth.get(), kRate, out.data(), 0, 2, out.data(), 1, 2);
-  return out;
 }
 
 }  // namespace tastiva::test
