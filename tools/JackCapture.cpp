@@ -109,7 +109,14 @@ int JackCapture::Process(jack_nframes_t frames, void* arg) {
     const std::uint64_t onset =
         loud < frames ? now + static_cast<jack_time_t>(loud * self.usecsPerFrame_) : 0;
     // The period first, so a reader knows the period of every event that follows.
-    wrote = self.Push(Kind::kPeriod, now, onset, peak, nullptr, 0);
+    if (self.options_.samples) {
+      const auto bytes = static_cast<std::uint32_t>(frames * sizeof(float));
+      wrote =
+          self.Push(Kind::kPeriod, now, onset, peak, jack_port_get_buffer(self.audioIn_[0], frames),
+                    bytes, jack_port_get_buffer(self.audioIn_[1], frames), bytes);
+    } else {
+      wrote = self.Push(Kind::kPeriod, now, onset, peak, nullptr, 0);
+    }
   }
 
   void* buffer = jack_port_get_buffer(self.midiIn_, frames);
@@ -126,15 +133,17 @@ int JackCapture::Process(jack_nframes_t frames, void* arg) {
 }
 
 bool JackCapture::Push(Kind kind, std::uint64_t time, std::uint64_t onset, float peak,
-                       const void* bytes, std::uint32_t size) {
+                       const void* bytes, std::uint32_t size, const void* more,
+                       std::uint32_t moreSize) {
   // Whole records only: a partial one would throw the reader out of step.
-  const Header header{time, onset, peak, kind, size};
-  if (jack_ringbuffer_write_space(ring_) < sizeof header + size) {
+  const Header header{time, onset, peak, kind, size + moreSize};
+  if (jack_ringbuffer_write_space(ring_) < sizeof header + size + moreSize) {
     dropped_.fetch_add(1, std::memory_order_relaxed);
     return false;
   }
   jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&header), sizeof header);
   if (size > 0) jack_ringbuffer_write(ring_, static_cast<const char*>(bytes), size);
+  if (moreSize > 0) jack_ringbuffer_write(ring_, static_cast<const char*>(more), moreSize);
   return true;
 }
 
