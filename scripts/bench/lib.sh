@@ -77,6 +77,13 @@ select_probe_port() {
 }
 
 cpu_ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
+# run_ms PID: the run time of all its threads so far, in ms (schedstat, finer than ticks).
+run_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.3f\n", ns / 1e6 }'; }
+# wakes PID: the context switches of all its threads so far, voluntary and not.
+wakes() {
+  cat /proc/"$1"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
 
 # stats: numbers on stdin -> "median q1 q3 min max count" (quartiles interpolated).
 stats() {
