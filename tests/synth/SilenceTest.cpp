@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -90,9 +91,12 @@ TEST(SynthSilence, RendersNothingWhileQuietAndANoteStartsAsFluidSynthPlaysIt) {
   for (const char* when : {"first note", "after a long quiet"}) {
     SCOPED_TRACE(when);
     capture.Drain();
+    const std::uint64_t xruns = capture.xruns();
     engine.worker().Play(kNoteOn);
     const std::vector<float> heard = Record(capture, 200ms);
     engine.worker().Play(kNoteOff);
+    // Periods cut short (ThreadSanitizer's builds render notes too slowly) cannot be compared.
+    const bool whole = capture.xruns() == xruns;
     // The same note after the same notes, FluidSynth rendering all the while.
     reference.worker().Play(kNoteOn);
     const std::vector<float> alone = test::Left(reference.Render(test::kRate / 10), 0, 0.1);
@@ -100,26 +104,31 @@ TEST(SynthSilence, RendersNothingWhileQuietAndANoteStartsAsFluidSynthPlaysIt) {
     reference.Render(6 * test::kRate);
     // FluidSynth starts a note at the first sample of the period it renders it in: heard
     // before that, exact silence; from it, FluidSynth's own note under what the reverb left.
-    const std::size_t attack = Attack(alone);
-    ASSERT_LE(attack, Attack(heard));
-    const std::size_t start = Attack(heard) - attack;
-    ASSERT_LT(start + attack + kOnset, heard.size());
-    EXPECT_EQ(test::Peak({heard.begin(), heard.begin() + start}), 0);
     float apart = 0;
-    for (std::size_t i = 0; i < attack + kOnset; ++i) {
-      ASSERT_NEAR(heard[start + i], alone[i], SilenceGate::kFloor) << i << " samples in";
-      apart = std::max(apart, std::fabs(heard[start + i] - alone[i]));
+    const std::size_t attack = Attack(alone);
+    if (whole) {
+      ASSERT_LE(attack, Attack(heard));
+      const std::size_t start = Attack(heard) - attack;
+      ASSERT_LT(start + attack + kOnset, heard.size());
+      EXPECT_EQ(test::Peak({heard.begin(), heard.begin() + start}), 0);
+      for (std::size_t i = 0; i < attack + kOnset; ++i) {
+        ASSERT_NEAR(heard[start + i], alone[i], SilenceGate::kFloor) << i << " samples in";
+        apart = std::max(apart, std::fabs(heard[start + i] - alone[i]));
+      }
     }
     // Asleep again once quiet for the reverb's tail (3.1 s) after the release.
     const auto released = Clock::now();
     while (!asleep() && Clock::now() - released < 15s) {
     }
     EXPECT_LT(Clock::now() - released, 15s);
-    std::printf(
-        "%s: onset off FluidSynth's by %.1f dB of its peak at most, asleep %.1f s after the "
-        "release\n",
-        when, apart > 0 ? 20 * std::log10(apart / test::Peak(alone)) : -INFINITY,
-        std::chrono::duration<double>(Clock::now() - released).count());
+    std::printf("%s: onset %s, asleep %.1f s after the release\n", when,
+                !whole      ? "not compared (xruns while it sounded)"
+                : apart > 0 ? ("off FluidSynth's by " +
+                               std::to_string(20 * std::log10(apart / test::Peak(alone))) +
+                               " dB of its peak at most")
+                                  .c_str()
+                            : "exactly FluidSynth's",
+                std::chrono::duration<double>(Clock::now() - released).count());
   }
 }
 
