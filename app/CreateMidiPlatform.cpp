@@ -7,12 +7,11 @@
 #include "midi/devices/DesktopPlatform.h"
 #ifdef TASTIVA_SYNTH_MODULE
 #include "midi/devices/ModuleDevice.h"
+#include "midi/devices/ModuleDirectory.h"
+#else
+#include "app/SystemPorts.h"
 #endif
-#include "midi/rtmidi/RtMidiPorts.h"
 #include "midi/synth/BuiltinSynth.h"
-#endif
-#ifdef __linux__
-#include "midi/jack/JackPorts.h"
 #endif
 
 namespace tastiva {
@@ -35,13 +34,12 @@ std::unique_ptr<MidiPlatform> CreateMidiPlatform(std::function<void(bool busy)> 
   std::vector<std::unique_ptr<PortDirectory> > directories;
   directories.push_back(
       std::make_unique<FixedDevices>(std::vector<std::shared_ptr<MidiDevice> >{device}));
-#ifdef __APPLE__
-  directories.push_back(std::make_unique<RtMidiPorts>(RtMidi::MACOSX_CORE, "CoreMIDI"));
+#ifdef TASTIVA_PORTS_MODULE
+  directories.push_back(std::make_unique<ModuleDirectory>(
+      ModuleDirectory::Spec{"MIDI port library", ModuleDevice::BesideProgram(TASTIVA_PORTS_MODULE),
+                            "TastivaCreatePorts"}));
 #else
-  directories.push_back(std::make_unique<RtMidiPorts>(RtMidi::LINUX_ALSA, "the ALSA sequencer"));
-#endif
-#ifdef __linux__
-  directories.push_back(std::make_unique<JackPorts>());
+  for (auto& ports : SystemPortDirectories()) directories.push_back(std::move(ports));
 #endif
   return std::make_unique<DesktopPlatform>(std::move(directories));
 #endif

@@ -154,24 +154,26 @@ void MidiRounds(JackCapture& capture, int rounds, Keyboard& keyboard, RtMidiOut&
   }
 }
 
-void AudioRounds(JackCapture& capture, int rounds, Keyboard& keyboard, DirectSynth& direct) {
+void AudioRounds(JackCapture& capture, int rounds, Keyboard& keyboard, DirectSynth* direct,
+                 double quietMs, const char* keyLabel) {
   const auto loud = [](const Record& r) -> std::optional<std::uint64_t> {
     if (r.kind == Kind::kPeriod && r.onset != 0) return r.onset;
     return std::nullopt;
   };
   for (int i = 0; i < rounds; ++i) {
     for (const bool viaKey : {true, false}) {
+      if (!viaKey && direct == nullptr) continue;
       for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (!WaitQuiet(capture, 50, 5000)) Line("missing quiet");
+        if (!WaitQuiet(capture, quietMs, quietMs + 5000)) Line("missing quiet");
         Idle(capture, std::uniform_real_distribution<double>(0.0, 5.0)(randomness));
-        const auto press = [&] { viaKey ? keyboard.Key(true) : direct.Note(true); };
+        const auto press = [&] { viaKey ? keyboard.Key(true) : direct->Note(true); };
         const bool done =
-            Report("audio", viaKey ? "key" : "ref", Measure(capture, press, loud, 500));
+            Report("audio", viaKey ? keyLabel : "ref", Measure(capture, press, loud, 500));
         Idle(capture, 100);
         if (viaKey) {
           keyboard.Key(false);
         } else {
-          direct.Note(false);
+          direct->Note(false);
         }
         if (done) break;
       }

@@ -33,6 +33,8 @@ void Line(const std::string& text);
 // by a note-on sent straight through direct.
 void MidiRounds(JackCapture& capture, int rounds, Keyboard& keyboard, RtMidiOut& direct);
 
-// rounds key presses timed to the first loud sample at the capture's audio inputs, each
-// followed by a note-on given straight to direct.
-void AudioRounds(JackCapture& capture, int rounds, Keyboard& keyboard, DirectSynth& direct);
+// rounds key presses timed to the first loud sample at the capture's audio inputs, each after
+// quietMs of silence there and followed, if direct is given, by a note-on given straight to it.
+// The key's samples are labelled keyLabel, the direct ones "ref".
+void AudioRounds(JackCapture& capture, int rounds, Keyboard& keyboard, DirectSynth* direct,
+                 double quietMs, const char* keyLabel);

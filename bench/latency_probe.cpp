@@ -9,9 +9,11 @@
 //            a note-on given straight to a FluidSynth of our own on JACK, set up as the
 //            program sets its own up and connected to the same inputs: the cost of the period
 //            and of the SoundFont's attack alone.
+//   quiet N MS  N rounds of key presses timed to the first loud sample as with audio, each
+//            after MS of silence at the audio inputs (a synthesizer that has gone to sleep).
 //   quit
 // Output lines: "ready"; "in <hex bytes>" for MIDI arriving between commands;
-// "midi key|ref <latency_us> <floor_us>"; "audio key|ref <latency_us> <floor_us>";
+// "midi key|ref <latency_us> <floor_us>"; "audio key|ref|quiet <latency_us> <floor_us>";
 // "missing <what>" ("... xrun" for a sample taken again); "done <command> xruns=<n> dropped=<n>".
 // An arrival is the moment our process callback began in the period it arrived in, plus its
 // frame offset; the floor is that moment of the first period after the send, the earliest
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
       pending.erase(0, newline + 1);
       char verb[16] = {};
       int count = 0;
-      if (std::sscanf(command.c_str(), "%15s %d", verb, &count) < 1) continue;
+      int quietMs = 0;
+      if (std::sscanf(command.c_str(), "%15s %d %d", verb, &count, &quietMs) < 1) continue;
       const std::uint64_t xrunsBefore = capture.xruns();
       if (std::strcmp(verb, "quit") == 0) {
         quit = true;
@@ -126,10 +129,12 @@ int main(int argc, char** argv) {
         // Only while measuring: its period work would weigh on the other figures.
         DirectSynth synth;
         if (synth.Open(std::string(name) + "-synth", soundFont, capture.client())) {
-          AudioRounds(capture, count, keyboard, synth);
+          AudioRounds(capture, count, keyboard, &synth, 50, "key");
         } else {
           Line("missing direct synthesizer");
         }
+      } else if (std::strcmp(verb, "quiet") == 0) {
+        AudioRounds(capture, count, keyboard, nullptr, quietMs, "quiet");
       } else {
         Line("missing command " + command);
       }

@@ -7,8 +7,8 @@
 # Environment: BUILD_DIR (default ./build, configured with the "default" preset),
 # RUNS (start-ups per program, 9), IDLE_RUNS (10-second idle samples per device, 3: 9 would
 # take the whole run past 6 minutes), ROUNDS (key presses per MIDI latency figure, 50),
-# AUDIO_ROUNDS (20), SOUND_RUNS (start-ups per SoundFont, 6), BUSY_STARTS (starts under
-# load, 20), SKIP_INSTALL=1,
+# AUDIO_ROUNDS (20), QUIET_ROUNDS (key presses after QUIET_MS = 6000 ms of quiet, 10),
+# SOUND_RUNS (start-ups per SoundFont, 6), BUSY_STARTS (starts under load, 20), SKIP_INSTALL=1,
 # BENCH_RAW=DIR (keep the raw samples there), TASTIVA_BIN (another build of the program),
 # ONLY="soundfonts idle ..." (only these scripts of scripts/bench/).
 set -euo pipefail
@@ -19,6 +19,8 @@ RUNS=${RUNS:-9}
 IDLE_RUNS=${IDLE_RUNS:-3}
 ROUNDS=${ROUNDS:-50}
 AUDIO_ROUNDS=${AUDIO_ROUNDS:-20}
+QUIET_ROUNDS=${QUIET_ROUNDS:-10}
+QUIET_MS=${QUIET_MS:-6000}
 SOUND_RUNS=${SOUND_RUNS:-6}
 IDLE_SECONDS=10
 BENCH_START=$SECONDS
@@ -89,6 +91,9 @@ stop_jack
 
 figure in_process
 figure jack_faults
+
+# --- 3c on PulseAudio and PipeWire, no JACK server running -------------------------------------
+figure pulse_idle
 
 # --- 9 on a busy machine, the period at 128 ------------------------------------------------
 start_jack 128

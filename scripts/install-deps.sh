@@ -12,7 +12,7 @@ set -euo pipefail
 run=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev
-  libfontconfig-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev libasound2-dev
+  libfontconfig-dev librtmidi-dev libfluidsynth-dev libjack-jackd2-dev libasound2-dev libpulse-dev
   # Qt's X11 platform, sound out of the box, and Arial's metrics for the window and its pictures
   qt6-qpa-plugins timgm6mb-soundfont fonts-liberation
 )

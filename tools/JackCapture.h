@@ -22,13 +22,14 @@ class JackCapture {
     std::uint64_t time = 0;
     std::uint64_t onset = 0;  // periods: time of the first sample above the threshold; 0 if none
     float peak = 0;           // periods: the largest magnitude of a sample on either input
-    std::string bytes;        // MIDI events
+    std::string bytes;        // MIDI events; periods, with samples: the left's floats, the right's
   };
 
   struct Options {
     bool audio = false;        // audio inputs, and a record of every period
     float threshold = 0.001F;  // for the onsets
     int wakeFd = -1;           // gets a byte whenever records were added
+    bool samples = false;      // periods carry their samples (read them often: 1 MB holds 2 s)
   };
 
   JackCapture() = default;
@@ -53,7 +54,7 @@ class JackCapture {
  private:
   static int Process(jack_nframes_t frames, void* self);
   bool Push(Kind kind, std::uint64_t time, std::uint64_t onset, float peak, const void* bytes,
-            std::uint32_t size);
+            std::uint32_t size, const void* more = nullptr, std::uint32_t moreSize = 0);
   void Wake() const;
 
   Options options_;

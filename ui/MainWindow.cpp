@@ -1,10 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QScreen>
 #include <map>
 #include <tuple>
@@ -28,13 +26,6 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The icon in every size drawn for it, so title bars, task bars and switchers need not scale.
-QIcon MainIcon() {
-  QIcon icon;
-  for (const QString& file : QDir(":/").entryList({"MainIcon-*.png"})) icon.addFile(":/" + file);
-  return icon;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -43,7 +34,7 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName("main");
   setWindowTitle(Text(layout::kCaption));
-  setWindowIcon(MainIcon());
+  setWindowIcon(MainWindowIcon());
   setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
 
   QFont font(Text(layout::kFontFamily));

@@ -1,6 +1,5 @@
 #include "midi/devices/ModuleDevice.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <array>
@@ -14,22 +13,13 @@ namespace tastiva {
 
 namespace {
 
-// The loader's words for what failed, in the refusal the device gives.
-std::string LoaderError(const ModuleDevice::Spec& spec) {
-  const char* why = ::dlerror();
-  return NotInstalledText(spec.name, why != nullptr ? why : "unknown error");
-}
-
 // On the loader's worker, or the caller's thread if there is none.
 ModuleDevice::Loaded Load(const ModuleDevice::Spec& spec) {
-  if (std::string problem = ModuleFileProblem(spec.path); !problem.empty()) {
-    return {nullptr, BrokenModuleText(spec.name, spec.path, problem)};
-  }
-  void* module = ::dlopen(spec.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return {nullptr, LoaderError(spec)};
+  std::string error;
   using Factory = MidiDevice* (*)();
-  const auto make = reinterpret_cast<Factory>(::dlsym(module, spec.factory.c_str()));
-  if (make == nullptr) return {nullptr, LoaderError(spec)};
+  const auto make =
+      reinterpret_cast<Factory>(ModuleSymbol(spec.name, spec.path, spec.factory, error));
+  if (make == nullptr) return {nullptr, error};
   std::unique_ptr<MidiDevice> device(make());
   if (!device) return {nullptr, NotInstalledText(spec.name, spec.factory + " made no device")};
   return {std::move(device), {}};

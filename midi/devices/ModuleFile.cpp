@@ -1,11 +1,14 @@
 #include "midi/devices/ModuleFile.h"
 
+#include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
 
 #include <cstring>
 #include <fstream>
 #include <vector>
+
+#include "midi/devices/DeviceTexts.h"
 
 namespace tastiva {
 
@@ -53,6 +56,21 @@ std::string ModuleFileProblem(const std::string& path) {
     if (mapped && !Inside(segment.p_offset, segment.p_filesz, fileSize)) return cut;
   }
   return {};
+}
+
+void* ModuleSymbol(const std::string& what, const std::string& path, const std::string& symbol,
+                   std::string& error) {
+  if (std::string problem = ModuleFileProblem(path); !problem.empty()) {
+    error = BrokenModuleText(what, path, problem);
+    return nullptr;
+  }
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* address = module != nullptr ? ::dlsym(module, symbol.c_str()) : nullptr;
+  if (address == nullptr) {
+    const char* why = ::dlerror();  // the loader's words
+    error = NotInstalledText(what, why != nullptr ? why : "unknown error");
+  }
+  return address;
 }
 
 }  // namespace tastiva

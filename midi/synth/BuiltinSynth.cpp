@@ -29,7 +29,8 @@ DeviceResult Start(BuiltinSynth::Parts& parts, const BuiltinSynth::Options& opti
   // The audio system is joined while the SoundFont is read: the first open waits for the
   // longer of the two, not both.
   if (audio) {
-    parts.audio.Begin(parts.engine.settings(), parts.engine.synth(), options.audioDrivers);
+    parts.audio.Begin(parts.engine.settings(), parts.engine.synth(), parts.engine.gate(),
+                      options.audioDrivers);
   }
   DeviceResult loaded = parts.engine.Load(options.soundFonts);
   const bool playing = audio && parts.audio.Finish();

@@ -8,7 +8,8 @@ namespace tastiva {
 PeakLimiter::PeakLimiter(double sampleRate)
     : keep_(static_cast<float>(std::exp(-1 / (kReleaseSeconds * std::max(sampleRate, 1.0))))) {}
 
-void PeakLimiter::Process(float* const* channels, int count, int frames) {
+float PeakLimiter::Process(float* const* channels, int count, int frames) {
+  float loudest = 0;
   for (int i = 0; i < frames; ++i) {
     float peak = 0;
     for (int c = 0; c < count; ++c) peak = std::max(peak, std::fabs(channels[c][i]));
@@ -18,7 +19,9 @@ void PeakLimiter::Process(float* const* channels, int count, int frames) {
     for (int c = 0; c < count; ++c) {
       channels[c][i] = std::clamp(channels[c][i] * gain_, -kCeiling, kCeiling);
     }
+    loudest = std::max(loudest, std::min(peak * gain_, kCeiling));
   }
+  return loudest;
 }
 
 }  // namespace tastiva

@@ -16,8 +16,8 @@ class PeakLimiter {
 
   explicit PeakLimiter(double sampleRate = 48000);
 
-  // Limits frames samples of count channels in place.
-  void Process(float* const* channels, int count, int frames);
+  // Limits frames samples of count channels in place; returns the largest magnitude let out.
+  float Process(float* const* channels, int count, int frames);
   float gain() const { return gain_; }
 
  private:

@@ -6,8 +6,13 @@
 
 #include "base/SerialWorker.h"
 #include "midi/quiet/QuietAudio.h"
+#include "midi/synth/BuiltinSynth.h"
 #include "midi/synth/PeakLimiter.h"
+#include "midi/synth/SilenceGate.h"
 #include "midi/synth/SynthSettings.h"
+#if defined(TASTIVA_HAVE_PULSE)
+#include "midi/synth/PulseOutput.h"
+#endif
 
 namespace tastiva {
 
@@ -35,29 +40,50 @@ SerialWorker& Drivers() {
 }  // namespace
 
 struct SynthAudio::Link {
-  explicit Link(FluidSynthHandle s) : synth(std::move(s)) {
+  Link(FluidSynthHandle s, std::shared_ptr<SilenceGate> g)
+      : synth(std::move(s)), gate(std::move(g)) {
     fluid_settings_getnum(fluid_synth_get_settings(synth.get()), "synth.sample-rate", &rate);
   }
 
-  // The driver's audio thread, every period: no wait, no allocation. The buffers come zeroed.
+  // FluidSynth's drivers, every period. JACK's takes anything but 0 for a failed client.
   static int Render(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
-    auto* link = static_cast<Link*>(data);
-    link->lastRender.store(Now(), std::memory_order_relaxed);
-    // While the owner holds the lock this period stays silent.
-    std::unique_lock lock(link->mutex, std::try_to_lock);
-    if (!lock.owns_lock() || !link->playing) return FLUID_OK;
-    // A stereo pair with the effects mixed in: FluidSynth's own path for its drivers, which
-    // renders straight into the buffers. Only JACK's multi-port mode has more.
-    const int rendered =
-        nfx == 0 && nout == 2
-            ? fluid_synth_write_float(link->synth.get(), len, out[0], 0, 1, out[1], 0, 1)
-            : fluid_synth_process(link->synth.get(), len, nfx, fx, nout, out);
-    link->limiter.Process(out, nout, len);
-    return rendered;
+    static_cast<Link*>(data)->Fill(len, nfx, fx, nout, out);
+    return FLUID_OK;
   }
 
+  // The audio thread: no wait, no allocation. The buffers come zeroed, and stay so while
+  // another thread holds the lock or the gate sleeps; false when the gate sleeps.
+  bool Fill(int len, int nfx, float* fx[], int nout, float* out[]) {
+    lastRender.store(Now(), std::memory_order_relaxed);
+    std::unique_lock lock(mutex, std::try_to_lock);
+    if (!lock.owns_lock() || !playing) return true;
+    if (gate->Asleep()) return false;
+    // A stereo pair with the effects mixed in: FluidSynth's own path for its drivers, which
+    // renders straight into the buffers. Only JACK's multi-port mode has more.
+    if (nfx == 0 && nout == 2) {
+      fluid_synth_write_float(synth.get(), len, out[0], 0, 1, out[1], 0, 1);
+    } else {
+      fluid_synth_process(synth.get(), len, nfx, fx, nout, out);
+    }
+    gate->Rendered(limiter.Process(out, nout, len), len);
+    return true;
+  }
+
+#if defined(TASTIVA_HAVE_PULSE)
+  // Our PulseAudio stream: paused while the gate sleeps, until a message wakes it.
+  static bool FillPulse(void* data, int frames, float* left, float* right) {
+    auto* link = static_cast<Link*>(data);
+    float* out[] = {left, right};
+    return link->Fill(frames, 0, nullptr, 2, out) || !link->gate->Park();
+  }
+  static bool ResumePulse(void* data) {
+    static_cast<Link*>(data)->gate->Unpark();
+    return true;
+  }
+#endif
+
   // Whether the driver plays the synthesizer or silence; once this returns, the audio thread
-  // is out of the synthesizer.
+  // is out of the synthesizer. A stream that paused stays so until a message comes.
   void Play(bool on) {
     std::lock_guard lock(mutex);
     playing = on;
@@ -69,6 +95,7 @@ struct SynthAudio::Link {
   }
 
   const FluidSynthHandle synth;
+  const std::shared_ptr<SilenceGate> gate;
   std::atomic<std::int64_t> lastRender{Now()};
   double rate = 48000;
   std::mutex mutex;
@@ -78,12 +105,16 @@ struct SynthAudio::Link {
 
 struct SynthAudio::Made {
   std::shared_ptr<Link> link;  // outlives the driver, whose audio thread uses it
-  FluidDriverPtr driver;
+  FluidDriverPtr driver;       // FluidSynth's
+#if defined(TASTIVA_HAVE_PULSE)
+  std::unique_ptr<PulseOutput> pulse;  // or ours
+#endif
   std::string name;
 
   // Whoever lets go of it last, it is deleted on the driver worker: closing a client of a hung
   // JACK server waits for the server.
-  static std::shared_ptr<Made> New(FluidSynthHandle synth, std::string name) {
+  static std::shared_ptr<Made> New(FluidSynthHandle synth, std::shared_ptr<SilenceGate> gate,
+                                   std::string name) {
     auto made = std::shared_ptr<Made>(new Made, [](Made* m) {
       try {
         Drivers().Post([m] { delete m; });
@@ -91,9 +122,44 @@ struct SynthAudio::Made {
         // Out of memory: left behind rather than deleted where a hung server would hold it.
       }
     });
-    made->link = std::make_shared<Link>(std::move(synth));  // silent until Finish takes it
+    made->link = std::make_shared<Link>(std::move(synth), std::move(gate));  // silent until Finish
     made->name = std::move(name);
     return made;
+  }
+
+  // Makes the driver of that name; false if it cannot play.
+  bool Start(fluid_settings_t* settings) {
+    ChooseAudioDriver(settings, name);
+#if defined(TASTIVA_HAVE_PULSE)
+    if (name == "pulseaudio") {
+      PulseOutput::Options options;
+      options.client = kAudioClientName;
+      options.stream = BuiltinSynth::kName;
+      options.rate = static_cast<int>(link->rate);
+      fluid_settings_getint(settings, "audio.period-size", &options.periodFrames);
+      fluid_settings_getint(settings, "audio.periods", &options.periods);
+      pulse = PulseOutput::Open(options, &Link::FillPulse, &Link::ResumePulse, link.get(),
+                                link->gate->WakeFd());
+      return pulse != nullptr;
+    }
+#endif
+    driver.reset(new_fluid_audio_driver2(settings, &Link::Render, link.get()));
+    return driver != nullptr;
+  }
+
+  // Before a new client of the same server connects.
+  void Close() {
+    driver.reset();
+#if defined(TASTIVA_HAVE_PULSE)
+    pulse.reset();
+#endif
+  }
+
+  bool Stalled() const {
+#if defined(TASTIVA_HAVE_PULSE)
+    if (pulse) return pulse->Stalled(kStallLimit);
+#endif
+    return link->Stalled();
   }
 };
 
@@ -116,27 +182,25 @@ SynthAudio::~SynthAudio() {
 }
 
 void SynthAudio::Begin(FluidSettingsHandle settings, FluidSynthHandle synth,
-                       const std::vector<std::string>& drivers) {
+                       std::shared_ptr<SilenceGate> gate, const std::vector<std::string>& drivers) {
   // Drivers whose server or card is missing print on failing, though the next one may work.
   QuietAudioLibraries();
   if (attempt_) attempt_->Abandon();
   usedDrivers_ = true;
   Request<std::shared_ptr<Made>> attempt;
   attempt_ = attempt;
-  Drivers().Post([attempt, shelf = shelf_, settings, synth, drivers] {
+  Drivers().Post([attempt, shelf = shelf_, settings, synth, gate, drivers] {
     std::shared_ptr<Made> kept = std::move(shelf->made);
     ++shelf->generation;
-    if (kept && !drivers.empty() && kept->name == drivers.front() && !kept->link->Stalled()) {
+    if (kept && !drivers.empty() && kept->name == drivers.front() && !kept->Stalled()) {
       attempt.Give(std::move(kept));
       return;
     }
-    if (kept) kept->driver.reset();  // before a new client of the same server connects
+    if (kept) kept->Close();
     for (const std::string& name : drivers) {
       if (attempt.Abandoned()) return;
-      auto made = Made::New(synth, name);
-      ChooseAudioDriver(settings.get(), name);
-      made->driver.reset(new_fluid_audio_driver2(settings.get(), &Link::Render, made->link.get()));
-      if (made->driver) {
+      auto made = Made::New(synth, gate, name);
+      if (made->Start(settings.get())) {
         attempt.Give(std::move(made));
         return;
       }
@@ -160,7 +224,7 @@ void SynthAudio::Stop() {
   if (!current_) return;
   std::shared_ptr<Made> made = std::move(current_);
   made->link->Play(false);
-  if (made->link->Stalled()) return;  // no use keeping it: dropped, it goes on the worker
+  if (made->Stalled()) return;  // no use keeping it: dropped, it goes on the worker
   // Kept a while for an open that follows, then dropped unless that open took it.
   Drivers().Post([shelf = shelf_, made = std::move(made)]() mutable {
     shelf->made = std::move(made);
@@ -172,7 +236,7 @@ void SynthAudio::Stop() {
 }
 
 bool SynthAudio::Stalled() const {
-  return current_ && current_->link->Stalled();
+  return current_ && current_->Stalled();
 }
 
 std::string SynthAudio::Driver() const {

@@ -12,9 +12,13 @@
 
 namespace tastiva {
 
+class SilenceGate;
+
 // The audio driver that plays a synthesizer through the system's sound output, and a watch
 // on it: a driver asks for sound every period, so a long silence from it means its sound
-// server stopped or hangs (FluidSynth itself only logs that).
+// server stopped or hangs (FluidSynth itself only logs that). While the synthesizer's gate
+// sleeps, FluidSynth's drivers (JACK, ALSA) get silence without FluidSynth rendering, and
+// PulseAudio's stream, which is ours, pauses.
 //
 // Drivers are made and deleted on one process-wide worker, one after another: a sound server
 // that hangs then holds that worker, never the caller, and libjack never sees a client of a
@@ -31,7 +35,7 @@ class SynthAudio {
   // Finish waits for it. A driver kept from the last Stop is taken again if it is the first
   // choice and still plays.
   void Begin(FluidSettingsHandle settings, FluidSynthHandle synth,
-             const std::vector<std::string>& drivers);
+             std::shared_ptr<SilenceGate> gate, const std::vector<std::string>& drivers);
   // True once a driver plays the synthesizer; false if none works or none answered within
   // seconds (a hung JACK server).
   bool Finish();

@@ -8,6 +8,7 @@
 
 #include "midi/MidiResults.h"
 #include "midi/synth/FluidLog.h"
+#include "midi/synth/SilenceGate.h"
 #include "midi/synth/SoundFontCheck.h"
 #include "midi/synth/SoundFontSearch.h"
 #include "midi/synth/SynthLevel.h"
@@ -16,6 +17,18 @@
 #include "midi/synth/SynthWorker.h"
 
 namespace tastiva {
+
+namespace {
+
+// How long the reverb rings: FluidSynth's reverb decays by 60 dB at low frequencies in
+// 0.7 s at room size 0 to 12.5 s at 1 (0.2, its default: 3.06 s).
+double ReverbTailSeconds(fluid_settings_t* settings) {
+  double roomSize = 0.2;
+  fluid_settings_getnum(settings, "synth.reverb.room-size", &roomSize);
+  return 0.7 + 11.8 * roomSize;
+}
+
+}  // namespace
 
 SynthEngine::SynthEngine() = default;
 
@@ -28,7 +41,8 @@ DeviceResult SynthEngine::Create(int sampleRate, MidiDevice::BusyHook busy) {
   if (!settings_) return MMSYSERR_NOMEM;
   synth_ = NewFluidSynth(settings_);
   if (!synth_) return MMSYSERR_NOMEM;
-  worker_ = std::make_unique<SynthWorker>(synth_, std::move(busy));
+  gate_ = std::make_shared<SilenceGate>(sampleRate, ReverbTailSeconds(settings_.get()));
+  worker_ = std::make_unique<SynthWorker>(synth_, gate_, std::move(busy));
   return {};
 }
 

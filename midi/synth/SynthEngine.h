@@ -10,6 +10,7 @@
 
 namespace tastiva {
 
+class SilenceGate;
 class SynthWorker;
 
 // FluidSynth's settings and synthesizer with a General MIDI SoundFont whose samples load
@@ -34,6 +35,8 @@ class SynthEngine {
   const FluidSettingsHandle& settings() const { return settings_; }
   const FluidSynthHandle& synth() const { return synth_; }
   SynthWorker& worker() const { return *worker_; }
+  // Whether the audio output renders; every message played wakes it.
+  const std::shared_ptr<SilenceGate>& gate() const { return gate_; }
 
   // Silences the synthesizer for the next open; only while no audio driver runs.
   void Silence();
@@ -44,6 +47,7 @@ class SynthEngine {
  private:
   FluidSettingsHandle settings_;
   FluidSynthHandle synth_;
+  std::shared_ptr<SilenceGate> gate_;
   std::unique_ptr<SynthWorker> worker_;
   bool loaded_ = false;
   std::string file_;

@@ -8,6 +8,9 @@
 
 namespace tastiva {
 
+// What the synthesizer's audio clients are called: JACK's, PulseAudio's.
+inline constexpr const char* kAudioClientName = "Tastiva";
+
 // FluidSynth's settings as the built-in synthesizer uses them: the one place they are chosen,
 // for the program, its tests and the benchmarks that measure FluidSynth alone beside it. Null
 // when FluidSynth could not make them.
@@ -17,6 +20,6 @@ FluidSettingsHandle MakeSynthSettings(int sampleRate);
 // sizes it plays cleanly with. On JACK the client is named jackName, its outputs connected to
 // the system's playback ports when connect is set.
 void ChooseAudioDriver(fluid_settings_t* settings, const std::string& driver,
-                       const std::string& jackName = "Tastiva", bool connect = true);
+                       const std::string& jackName = kAudioClientName, bool connect = true);
 
 }  // namespace tastiva

@@ -6,6 +6,7 @@
 #include "midi/MidiResults.h"
 #include "midi/devices/PendingMessages.h"
 #include "midi/synth/FluidLog.h"
+#include "midi/synth/SilenceGate.h"
 #include "midi/synth/SynthDispatch.h"
 
 namespace tastiva {
@@ -30,13 +31,23 @@ void SoundsOff(fluid_synth_t* synth) {
 }  // namespace
 
 struct SynthWorker::Backlog {
-  Backlog(FluidSynthHandle s, MidiDevice::BusyHook b) : synth(std::move(s)), busy(std::move(b)) {}
+  Backlog(FluidSynthHandle s, std::shared_ptr<SilenceGate> g, MidiDevice::BusyHook b)
+      : synth(std::move(s)), gate(std::move(g)), busy(std::move(b)) {}
 
+  // Every message reaches FluidSynth here, the audio output woken first.
+  MidiResult Dispatch(const ShortMessageBytes& m) const {
+    gate->Dispatching(m);
+    return DispatchToSynth(synth.get(), m);
+  }
+  void Silence() const {
+    gate->Silencing();
+    SoundsOff(synth.get());
+  }
   void Dispatch(std::uint32_t word) const {
     if (word == kSilence) {
-      SoundsOff(synth.get());
+      Silence();
     } else {
-      DispatchToSynth(synth.get(), UnpackShortMessage(word));
+      Dispatch(UnpackShortMessage(word));
     }
   }
 
@@ -56,6 +67,7 @@ struct SynthWorker::Backlog {
   }
 
   const FluidSynthHandle synth;
+  const std::shared_ptr<SilenceGate> gate;
   const MidiDevice::BusyHook busy;
   std::mutex mutex;
   std::condition_variable idle;
@@ -63,8 +75,10 @@ struct SynthWorker::Backlog {
   bool draining = false;  // the worker has what waits, or plays its last one
 };
 
-SynthWorker::SynthWorker(FluidSynthHandle synth, MidiDevice::BusyHook busy)
-    : backlog_(std::make_shared<Backlog>(std::move(synth), std::move(busy))), worker_(kEndWait) {}
+SynthWorker::SynthWorker(FluidSynthHandle synth, std::shared_ptr<SilenceGate> gate,
+                         MidiDevice::BusyHook busy)
+    : backlog_(std::make_shared<Backlog>(std::move(synth), std::move(gate), std::move(busy))),
+      worker_(kEndWait) {}
 
 SynthWorker::~SynthWorker() {
   std::lock_guard lock(backlog_->mutex);
@@ -92,7 +106,7 @@ DeviceResult SynthWorker::Play(const ShortMessageBytes& m) {
   }
   // Played here while holding the worker back: in order with what it plays.
   const FluidLog::Capture capture;
-  DeviceResult result = DispatchToSynth(backlog_->synth.get(), m);
+  DeviceResult result = backlog_->Dispatch(m);
   if (result.code != MMSYSERR_NOERROR) result.detail = capture.Text();
   return result;
 }
@@ -100,7 +114,7 @@ DeviceResult SynthWorker::Play(const ShortMessageBytes& m) {
 bool SynthWorker::Silence() {
   std::unique_lock lock(backlog_->mutex);
   if (!backlog_->draining) {
-    SoundsOff(backlog_->synth.get());
+    backlog_->Silence();
     return true;
   }
   lock.unlock();

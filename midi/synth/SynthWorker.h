@@ -10,16 +10,18 @@
 
 namespace tastiva {
 
+class SilenceGate;
+
 // Plays messages on a synthesizer that loads an instrument's samples only when it is chosen.
 // That load (milliseconds for an .sf2, seconds for a large .sf3) runs inside FluidSynth's
 // program change: here it runs on a worker of its own, and what comes after it waits in order
 // behind it (a note let go meanwhile sounds nothing later), so the caller never waits for a
 // load. The worker shares the synthesizer: destroying this drops what waits, and a load under
-// way ends on its own.
+// way ends on its own. Whichever thread plays a message wakes the audio output (gate) first.
 class SynthWorker {
  public:
   // busy hears when loading starts and ends (may be empty).
-  SynthWorker(FluidSynthHandle synth, MidiDevice::BusyHook busy);
+  SynthWorker(FluidSynthHandle synth, std::shared_ptr<SilenceGate> gate, MidiDevice::BusyHook busy);
   ~SynthWorker();
   SynthWorker(const SynthWorker&) = delete;
   SynthWorker& operator=(const SynthWorker&) = delete;

@@ -2,12 +2,12 @@
 # The runs of figure 7 for one SoundFont, inside a mount namespace where it is the only one
 # (tests/e2e/soundfonts_only.sh); started by soundfonts.sh, which reads what they append.
 # usage: soundfont_runs.sh PREFIX SOUNDFONT   (SOUND_READY, TASTIVA, BARE, SOUND_RUNS,
-#        IDLE_RUNS, IDLE_SECONDS from the environment; FluidSynth alone plays SOUNDFONT)
+#        IDLE_RUNS, IDLE_SECONDS, BENCH_FAKETIME from the environment; FluidSynth alone plays SOUNDFONT)
 set -euo pipefail
 prefix=$1
 font=$2
-# No notice: a day that is no multiple of 5.
-fake=(-e 'LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1' -e 'FAKETIME=@2026-12-07 12:00:00'
+# No notice: the days ahead scripts/bench/lib.sh chose.
+fake=(-e 'LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1' -e "FAKETIME=$BENCH_FAKETIME"
   -e FAKETIME_DONT_FAKE_MONOTONIC=1)
 # FluidSynth alone, set up as the program sets its own up (48 kHz, one core, 128 voices,
 # samples loaded per instrument, its outputs connected to the system's playback ports), its

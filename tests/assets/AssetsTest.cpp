@@ -84,7 +84,10 @@ TEST(IconPictures, MainIconKeysCentredInEverySizeKeyPictureHandInTheSeventeenLef
   EXPECT_EQ(tastiva::DecodeMaskedIcon(ReadResource(":/MainIcon.ico")),
             QImage(":/MainIcon-48.png").convertToFormat(QImage::Format_ARGB32));
   for (const int n : {16, 24, 32, 48, 64, 128, 256}) {
-    const QRect keys = OpaqueBounds(QImage(QString(":/MainIcon-%1.png").arg(n)), n);
+    const QImage png(QString(":/MainIcon-%1.png").arg(n));
+    EXPECT_EQ(tastiva::MainIconImage(n), png.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        << n << " as the window carries it";
+    const QRect keys = OpaqueBounds(png, n);
     EXPECT_NEAR(keys.width(), n * 43 / 48, 1 + n / 48) << n;
     EXPECT_EQ(keys.height(), n / 2) << n;
     EXPECT_LE(std::abs(keys.top() - (n - 1 - keys.bottom())), 1) << n << " vertically centred";

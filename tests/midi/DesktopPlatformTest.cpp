@@ -13,6 +13,7 @@
 #include "tests/midi/FakeDevice.h"
 #ifdef TASTIVA_TEST_SYNTH_MODULE
 #include "midi/devices/ModuleDevice.h"
+#include "midi/devices/ModuleDirectory.h"
 #endif
 
 namespace tastiva {
@@ -200,6 +201,25 @@ TEST(Module, ItsDeviceIsListedUnloadedAndAMissingOrWrongModuleRefusesToOpenSayin
     EXPECT_EQ(opened.detail,
               "No audio output for the built-in synthesizer. Start PulseAudio, PipeWire or JACK.");
   }
+}
+#endif
+
+#ifdef TASTIVA_TEST_PORTS_MODULE
+TEST(Module, PortDirectoriesListOnceLoadedAndAMissingModuleSaysWhy) {
+  ModuleDirectory missing(
+      {"MIDI port library", "/nonexistent/libtastiva-ports.so", "TastivaCreatePorts"});
+  missing.Prepare();
+  const PortListing none = missing.ListPorts();
+  EXPECT_TRUE(none.ports.empty());
+  EXPECT_EQ(none.problem.rfind("The MIDI port library is not installed properly: ", 0), 0u)
+      << none.problem;
+
+  // ALSA's sequencer is missing here and no JACK server runs: no ports, and nothing wrong.
+  ModuleDirectory ports({"MIDI port library", TASTIVA_TEST_PORTS_MODULE, "TastivaCreatePorts"});
+  ports.Prepare();
+  const PortListing listed = ports.ListPorts();
+  EXPECT_EQ(listed.problem, "");
+  EXPECT_TRUE(listed.ports.empty());
 }
 #endif
 

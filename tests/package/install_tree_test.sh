@@ -18,10 +18,12 @@ timeout 60 cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" 2>&1
   fail "cmake --install: $(cat "$tmp/install.log")"
 share=$tmp/usr/share
 [ -x "$tmp/usr/bin/tastiva" ] || fail "no bin/tastiva"
-# The program loads the synthesizer from beside its own folder.
-module=$(find "$tmp/usr/lib" -path '*/tastiva/libtastiva-synth.so')
-[ -f "$module" ] || fail "no synthesizer module in $tmp/usr/lib"
-! ldd "$module" | grep "not found" || fail "$module lacks libraries"
+# The program loads the synthesizer and the system's ports from beside its own folder.
+for name in synth ports; do
+  module=$(find "$tmp/usr/lib" -path "*/tastiva/libtastiva-$name.so")
+  [ -f "$module" ] || fail "no $name module in $tmp/usr/lib"
+  ! ldd "$module" | grep "not found" || fail "$module lacks libraries"
+done
 
 entries=("$share"/applications/*.desktop)
 [ ${#entries[@]} -eq 1 ] && [ -f "${entries[0]}" ] || fail "not one desktop entry: ${entries[*]}"

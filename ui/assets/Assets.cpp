@@ -1,6 +1,9 @@
 #include "ui/assets/Assets.h"
 
 #include <QFile>
+#include <QPixmap>
+#include <QResource>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -10,6 +13,7 @@
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitAssetsResource() {
   Q_INIT_RESOURCE(assets);
+  Q_INIT_RESOURCE(window_icon);
 }
 
 namespace tastiva {
@@ -50,6 +54,24 @@ QImage DecodeMaskedIcon(const QByteArray& ico) {
     }
   }
   return img;
+}
+
+QImage MainIconImage(int size) {
+  const QResource raw(QString(":/MainIcon-%1.argb").arg(size));
+  const qsizetype pixels = qsizetype{size} * size;
+  if (raw.size() != pixels * 4 || raw.compressionAlgorithm() != QResource::NoCompression) return {};
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  qFromLittleEndian<quint32>(raw.data(), pixels, image.bits());
+  return image;
+}
+
+QIcon MainWindowIcon() {
+  QIcon icon;
+  for (const int size : {TASTIVA_ICON_SIZES}) {
+    QImage image = MainIconImage(size);
+    if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(std::move(image)));
+  }
+  return icon;
 }
 
 QImage LoadMaskedIcon(const QString& path) {

@@ -1,8 +1,8 @@
 // Draws the program's pictures and writes them in the exact file formats the program reads:
 // MainIcon.ico (48x48), KeyPicture.ico (32x32) and notice.bmp (685x361); and the main icon in
-// each size asked for, for the window and desktop menus (MainIcon-<size>.png), all of them in
-// one Windows icon for the program file (MainIconSet.ico), as MainIcon.svg and, for macOS,
-// MainIcon.icns.
+// each size asked for, for desktop menus (MainIcon-<size>.png) and, as the window's icon, raw
+// (MainIcon-<size>.argb), all of them in one Windows icon for the program file
+// (MainIconSet.ico), as MainIcon.svg and, for macOS, MainIcon.icns.
 // Usage: make_assets <output directory> <icon size>...
 
 #include <QByteArray>
@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
+#include <QtEndian>
 
 #include <cstdio>
 #include <utility>
@@ -26,6 +27,19 @@ bool WriteFile(const QString& path, const QByteArray& data) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   return file.write(data) == data.size() && file.flush();
+}
+
+// Premultiplied ARGB32, each pixel a little-endian 32-bit word, rows top down: the window's
+// icon is taken as it is at start-up, where decoding seven PNGs (and Qt's search of its image
+// plugins for one) took 2 ms before the window could map.
+QByteArray RawPremultiplied(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QByteArray raw(argb.width() * argb.height() * 4, '\0');
+  for (int y = 0; y < argb.height(); ++y) {
+    qToLittleEndian<quint32>(argb.constScanLine(y), argb.width(),
+                             raw.data() + qsizetype{y} * argb.width() * 4);
+  }
+  return raw;
 }
 
 }  // namespace
@@ -67,6 +81,7 @@ int main(int argc, char** argv) {
     }
     icons.push_back(DrawMainIcon(size));
     files.emplace_back(QString("MainIcon-%1.png").arg(size), EncodePng(icons.back()));
+    files.emplace_back(QString("MainIcon-%1.argb").arg(size), RawPremultiplied(icons.back()));
   }
   files.emplace_back("MainIconSet.ico", EncodeIcoSet(icons));
   for (const auto& [name, data] : files) {

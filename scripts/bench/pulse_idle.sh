@@ -1,0 +1,80 @@
+# 3c: the built-in synthesizer idle on PulseAudio, then on PipeWire's PulseAudio service, with
+# no JACK server running: wakeups (context switches of all the program's threads, voluntary or
+# not) and run time over IDLE_SECONDS from 6 s after the window, against FluidSynth alone on
+# the same server (its own PulseAudio driver, the program's settings and SoundFont), sampled
+# over the same seconds. Both servers are private: a runtime folder, and for PipeWire a session
+# bus, of their own.
+log "idle on PulseAudio and PipeWire: $IDLE_RUNS runs of $IDLE_SECONDS s each"
+FLUID_PULSE=(fluidsynth -n -q -a pulseaudio -r 48000 -o synth.cpu-cores=1 -o synth.polyphony=128
+  -o synth.dynamic-sample-loading=1 -o audio.period-size=512 -o audio.periods=2 -o shell.prompt=
+  "$SOUNDFONT")
+pulse_up() { timeout 2 pactl info >/dev/null 2>&1; }
+program_stream() { timeout 5 pactl list sink-inputs 2>/dev/null | grep -q 'application.name = "Tastiva"'; }
+
+# idle_wakes SERVER: the samples of the program and FluidSynth alone on the running server.
+idle_wakes() {
+  local server=$1 fluid_pid shell_fd i t0 t1 f0 f1 r0 r1 g0 g1
+  mkfifo "$RUN_TMP/fluid-$server.shell"
+  "${FLUID_PULSE[@]}" <"$RUN_TMP/fluid-$server.shell" >"$RUN_TMP/fluid-$server.log" 2>&1 &
+  fluid_pid=$!
+  RUN_PIDS+=("$fluid_pid")
+  exec {shell_fd}>"$RUN_TMP/fluid-$server.shell"  # its shell's input, held open
+  : >"$RUN_TMP/wakes-$server.runs"
+  for i in $(seq "$IDLE_RUNS"); do
+    tastiva_up
+    wait_until 10 program_stream || fail "$server: no stream of the program"
+    sleep 6
+    read -r t0 r0 f0 g0 < <(echo "$(wakes "$TASTIVA_PID") $(run_ms "$TASTIVA_PID") \
+      $(wakes "$fluid_pid") $(run_ms "$fluid_pid")")
+    sleep "$IDLE_SECONDS"
+    read -r t1 r1 f1 g1 < <(echo "$(wakes "$TASTIVA_PID") $(run_ms "$TASTIVA_PID") \
+      $(wakes "$fluid_pid") $(run_ms "$fluid_pid")")
+    echo "own_wakes=$((t1 - t0)) run_ms=$(awk -v a="$r0" -v b="$r1" 'BEGIN { print b - a }')" \
+      "fluid_wakes=$((f1 - f0)) fluid_ms=$(awk -v a="$g0" -v b="$g1" 'BEGIN { print b - a }')" \
+      >>"$RUN_TMP/wakes-$server.runs"
+    log "  $server run $i: $(tail -n1 "$RUN_TMP/wakes-$server.runs")"
+    tastiva_down
+  done
+  exec {shell_fd}>&-
+  stop_process "$fluid_pid"
+  local w=$(field own_wakes "$RUN_TMP/wakes-$server.runs" | stats)
+  local fw=$(field fluid_wakes "$RUN_TMP/wakes-$server.runs" | stats)
+  local c=$(field run_ms "$RUN_TMP/wakes-$server.runs" | stats)
+  local fc=$(field fluid_ms "$RUN_TMP/wakes-$server.runs" | stats)
+  local pct
+  pct=$(awk -v s="$IDLE_SECONDS" 'BEGIN { print 0.1 / s }')
+  row 3 "| 3c. $server: wakeups over ${IDLE_SECONDS} s, built-in synthesizer idle (CPU: $(cell "$c" "% of a core" "$pct" 3 minmax)) | $(cell "$w" wakeups 1 0 minmax) | FluidSynth alone: $(cell "$fw" wakeups 1 0 minmax) (CPU: $(cell "$fc" "% of a core" "$pct" 3 minmax)) | none | $(yes_if "$(median_of "$w") == 0") |"
+}
+
+saved_runtime=${XDG_RUNTIME_DIR:-}
+export XDG_RUNTIME_DIR="$RUN_TMP/pulse-runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+pulseaudio --daemonize=no --exit-idle-time=-1 -n --load="module-null-sink sink_name=S rate=48000" \
+  --load=module-native-protocol-unix >"$RUN_TMP/pulseaudio.log" 2>&1 &
+pulse_pid=$!
+RUN_PIDS+=("$pulse_pid")
+wait_until 10 pulse_up || fail "pulseaudio did not start: $(cat "$RUN_TMP/pulseaudio.log")"
+idle_wakes PulseAudio
+stop_process "$pulse_pid"
+
+export XDG_RUNTIME_DIR="$RUN_TMP/pipewire-runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+dbus-daemon --session --address="unix:path=$RUN_TMP/bus" --nofork --nopidfile \
+  >"$RUN_TMP/dbus.log" 2>&1 &
+pipewire_pids=($!)
+RUN_PIDS+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$RUN_TMP/bus"
+wait_until 10 test -S "$RUN_TMP/bus" || fail "no session bus: $(cat "$RUN_TMP/dbus.log")"
+for server in pipewire wireplumber pipewire-pulse; do
+  "$server" >"$RUN_TMP/$server.log" 2>&1 &
+  pipewire_pids+=($!)
+  RUN_PIDS+=($!)
+  [ "$server" != pipewire ] || wait_until 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" ||
+    fail "pipewire did not start: $(cat "$RUN_TMP/pipewire.log")"
+done
+wait_until 10 pulse_up || fail "pipewire-pulse did not start: $(cat "$RUN_TMP/pipewire-pulse.log")"
+timeout 5 pactl load-module module-null-sink sink_name=S >/dev/null
+idle_wakes PipeWire
+for ((i = ${#pipewire_pids[@]} - 1; i >= 0; i--)); do stop_process "${pipewire_pids[i]}"; done
+unset DBUS_SESSION_BUS_ADDRESS
+export XDG_RUNTIME_DIR="$saved_runtime"
