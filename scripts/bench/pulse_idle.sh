@@ -5,9 +5,7 @@
 # over the same seconds. Both servers are private: a runtime folder, and for PipeWire a session
 # bus, of their own.
 log "idle on PulseAudio and PipeWire: $IDLE_RUNS runs of $IDLE_SECONDS s each"
-FLUID_PULSE=(fluidsynth -n -q -a pulseaudio -r 48000 -o synth.cpu-cores=1 -o synth.polyphony=128
-  -o synth.dynamic-sample-loading=1 -o audio.period-size=512 -o audio.periods=2 -o shell.prompt=
-  "$SOUNDFONT")
+FLUID_PULSE=("$IDLE_CLIENT" fluidsynth bench-fluid "$SOUNDFONT" pulseaudio)
 pulse_up() { timeout 2 pactl info >/dev/null 2>&1; }
 program_stream() { timeout 5 pactl list sink-inputs 2>/dev/null | grep -q 'application.name = "Tastiva"'; }
 
@@ -18,7 +16,7 @@ idle_wakes() {
   "${FLUID_PULSE[@]}" <"$RUN_TMP/fluid-$server.shell" >"$RUN_TMP/fluid-$server.log" 2>&1 &
   fluid_pid=$!
   RUN_PIDS+=("$fluid_pid")
-  exec {shell_fd}>"$RUN_TMP/fluid-$server.shell"  # its shell's input, held open
+  exec {shell_fd}>"$RUN_TMP/fluid-$server.shell"  # its input, held open
   : >"$RUN_TMP/wakes-$server.runs"
   for i in $(seq "$IDLE_RUNS"); do
     tastiva_up

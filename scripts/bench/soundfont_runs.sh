@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The runs of figure 7 for one SoundFont, inside a mount namespace where it is the only one
 # (tests/e2e/soundfonts_only.sh); started by soundfonts.sh, which reads what they append.
-# usage: soundfont_runs.sh PREFIX SOUNDFONT   (SOUND_READY, TASTIVA, BARE, SOUND_RUNS,
+# usage: soundfont_runs.sh PREFIX SOUNDFONT   (SOUND_READY, TASTIVA, BARE, IDLE_CLIENT, SOUND_RUNS,
 #        IDLE_RUNS, IDLE_SECONDS, BENCH_FAKETIME from the environment; FluidSynth alone plays SOUNDFONT)
 set -euo pipefail
 prefix=$1
@@ -9,12 +9,9 @@ font=$2
 # No notice: the days ahead scripts/bench/lib.sh chose.
 fake=(-e 'LD_PRELOAD=/usr/$LIB/faketime/libfaketime.so.1' -e "FAKETIME=$BENCH_FAKETIME"
   -e FAKETIME_DONT_FAKE_MONOTONIC=1)
-# FluidSynth alone, set up as the program sets its own up (48 kHz, one core, 128 voices,
-# samples loaded per instrument, its outputs connected to the system's playback ports), its
-# shell on the stdin sound_ready gives it.
-fluid=(fluidsynth -n -q -a jack -r 48000 -o synth.cpu-cores=1 -o synth.polyphony=128
-  -o synth.dynamic-sample-loading=1 -o audio.jack.autoconnect=1 -o audio.jack.id=bench-fluid
-  -o shell.prompt= "$font")
+# FluidSynth alone with the program's settings, its outputs connected to the system's playback
+# ports; it plays the lines sound_ready writes to its stdin.
+fluid=("$IDLE_CLIENT" fluidsynth bench-fluid "$font")
 # The key Z (note 60); entry 2 of the instrument list (Bright Acoustic Piano) is at 450,36.
 for _ in $(seq "$SOUND_RUNS"); do
   "$SOUND_READY" "${fake[@]}" --hold 3 -- "$BARE" >>"$prefix.bare"

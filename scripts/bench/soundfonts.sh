@@ -6,7 +6,7 @@
 # settings (its default, the .sf3, for the desktop). Runs scripts/bench/soundfont_runs.sh once
 # for each.
 log "SoundFonts: $SOUND_RUNS start-ups each of the program, the bare window and FluidSynth; $IDLE_RUNS idle runs"
-export SOUND_READY TASTIVA BARE SOUND_RUNS IDLE_RUNS IDLE_SECONDS
+export SOUND_READY TASTIVA BARE IDLE_CLIENT SOUND_RUNS IDLE_RUNS IDLE_SECONDS
 sf=/usr/share/sounds
 tim=$sf/sf2/TimGM6mb.sf2 fluidr3=$sf/sf2/FluidR3_GM.sf2 muse=$sf/sf3/MuseScore_General_Lite.sf3
 for font in "$tim" "$fluidr3" "$muse" desktop; do

@@ -86,16 +86,27 @@ class JackInput {
   }
   std::string port() const { return name_ + ":in"; }
   int received() {
-    for (JackCapture::Record r; capture_ && capture_->Next(r);) {
-      received_ += r.kind == JackCapture::Kind::kMidi;
-    }
+    Read();
     return received_;
+  }
+  // Note-offs may come twice (a period JACK runs again is written again); note-ons never.
+  int noteOns() {
+    Read();
+    return noteOns_;
   }
 
  private:
+  void Read() {
+    for (JackCapture::Record r; capture_ && capture_->Next(r);) {
+      if (r.kind != JackCapture::Kind::kMidi) continue;
+      ++received_;
+      noteOns_ += r.bytes.size() == 3 && (r.bytes[0] & 0xF0) == 0x90 && r.bytes[2] != 0;
+    }
+  }
   std::string name_;
   std::unique_ptr<JackCapture> capture_;
   int received_ = 0;
+  int noteOns_ = 0;
 };
 
 TEST(PortsWithoutServer, ListsNothingAndPrintsNothing) {
@@ -224,8 +235,7 @@ TEST_F(JackServerStalls, SendsNeverWaitAndWhatWasAcceptedArrives) {
     std::this_thread::sleep_for(50ms);
     return input->received() > 0;
   }));
-  std::this_thread::sleep_for(100ms);
-  int accepted = input->received();
+  int accepted = 0;
   const auto send = [&] {
     const DeviceResult result = prompt([&] { return device->Send(kNoteOn); });
     accepted += result.code == MMSYSERR_NOERROR;
@@ -235,7 +245,7 @@ TEST_F(JackServerStalls, SendsNeverWaitAndWhatWasAcceptedArrives) {
     // Flowing, and for a while: after a stall within a few periods of a new connection, jackd2
     // can lose what is written in the periods that follow, whoever writes it.
     ASSERT_EQ(send().code, MMSYSERR_NOERROR);
-    EXPECT_TRUE(WaitFor(2s, [&] { return input->received() == accepted; }));
+    EXPECT_TRUE(WaitFor(2s, [&] { return input->noteOns() == accepted; }));
     std::this_thread::sleep_for(300ms);
     kill(server.pid, SIGSTOP);
     DeviceResult refused;
@@ -264,10 +274,10 @@ TEST_F(JackServerStalls, SendsNeverWaitAndWhatWasAcceptedArrives) {
     }
     EXPECT_TRUE(WaitFor(2s, [&] { return send().code == MMSYSERR_NOERROR; }));
   }
-  // Every message accepted arrived, once.
-  WaitFor(2s, [&] { return input->received() >= accepted; });
+  // Every note accepted arrived, once.
+  WaitFor(2s, [&] { return input->noteOns() >= accepted; });
   std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(input->received(), accepted);
+  EXPECT_EQ(input->noteOns(), accepted);
 
   // Destroyed while the server stands still: a device open on it, and a directory whose first
   // listing waits for it. Neither waits for good, nor leaves anything using what is gone.

@@ -75,10 +75,18 @@ TEST(SynthLevel, C4IsLoudAndTenKeysStayUnderFullScale) {
     };
     ASSERT_EQ(synth->Send(0x000000B0).code, MMSYSERR_NOERROR);  // as the program starts
     ASSERT_EQ(synth->Send(0x000000C0).code, MMSYSERR_NOERROR);
-    play(c4, 127);
-    const double c4Peak = Loudest(capture, 1s, true);
-    play(c4, 0);
-    EXPECT_TRUE(test::WaitFor(5s, [&] { return Loudest(capture, 100ms) < -60; }));
+    // Played again if periods were lost while it sounded (xruns under a sanitizer's slowness).
+    double c4Peak = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const std::uint64_t xruns = capture.xruns();
+      play(c4, 127);
+      c4Peak = Loudest(capture, 1s, true);
+      play(c4, 0);
+      EXPECT_TRUE(test::WaitFor(5s, [&] { return Loudest(capture, 100ms) < -60; }));
+      if (capture.xruns() == xruns) break;
+      std::printf("C4 %.1f dBFS not counted: %llu xruns\n", c4Peak,
+                  static_cast<unsigned long long>(capture.xruns() - xruns));
+    }
     play(ten, 127);
     const double tenPeak = Loudest(capture, 1s, true);
     const double offlineC4 = OfflinePeak(font, c4);
