@@ -71,4 +71,13 @@ start_tastiva() {
 }
 
 # click_at X Y [BUTTON]: a real click at a point of the main window's client area.
-click_at() { xdotool mousemove --sync $((MAIN_X + $1)) $((MAIN_Y + $2)) click "${3:-1}"; }
+# With the pointer already there, xdotool's --sync waits for a move that never comes (15 s).
+click_at() {
+  local x=$((MAIN_X + $1)) y=$((MAIN_Y + $2)) here
+  here=$(xdotool getmouselocation --shell | head -n 2 | tr -dc '0-9\n' | paste -sd ' ')
+  if [ "$here" = "$x $y" ]; then
+    xdotool click "${3:-1}"
+  else
+    xdotool mousemove --sync "$x" "$y" click "${3:-1}"
+  fi
+}
