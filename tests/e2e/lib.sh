@@ -74,7 +74,7 @@ start_tastiva() {
 # With the pointer already there, xdotool's --sync waits for a move that never comes (15 s).
 click_at() {
   local x=$((MAIN_X + $1)) y=$((MAIN_Y + $2)) here
-  here=$(xdotool getmouselocation --shell | head -n 2 | tr -dc '0-9\n' | paste -sd ' ')
+  here=$(xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | paste -sd ' ')
   if [ "$here" = "$x $y" ]; then
     xdotool click "${3:-1}"
   else
