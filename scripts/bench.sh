@@ -95,7 +95,7 @@ figure jack_faults
 # --- 3c on PulseAudio and PipeWire, no JACK server running -------------------------------------
 figure pulse_idle
 
-# --- 9 on a busy machine, the period at 128 ------------------------------------------------
+# --- 11 on a busy machine, the period at 128 -----------------------------------------------
 start_jack 128
 figure busy_starts
 stop_jack
