@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building and running need, builds the program and its synthesizer module
-# alone (no tests, no benchmarks: the "run" preset, in build-run/), and starts it. Arguments
-# go to the program. Says on stderr how long each step took.
+# Installs what building and running need, builds the program and its modules (the
+# synthesizer, the MIDI ports) alone (no tests, no benchmarks: the "run" preset, in
+# build-run/), and starts it. Arguments go to the program. Says on stderr how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
