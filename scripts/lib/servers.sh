@@ -78,8 +78,10 @@ done
 unset _client
 
 # start_jack [PERIOD]: a JACK server of this run's own on its dummy driver, 48 kHz, PERIOD
-# frames (256); its clients find it through the environment. Its name is RUN_TMP's, which no
-# other run has while this one lives; a second start in one run reuses it.
+# frames (256: the end-to-end tests check bytes, not timing, and on a busy machine a shorter
+# period runs late, when JACK drops what a late client was sent); its clients find it through
+# the environment. Its name is RUN_TMP's, which no other run has while this one lives; a second
+# start in one run reuses it.
 start_jack() {
   local period=${1:-256} deadline=$((SECONDS + 60)) log
   export JACK_NO_START_SERVER=1

@@ -14,7 +14,7 @@ has_name() { $A11Y names | grep -xF "$1" >/dev/null; }
 
 start_xvfb
 setxkbmap us
-start_jack 64
+start_jack
 start_receiver e2e-recv
 start_accessibility
 start_tastiva

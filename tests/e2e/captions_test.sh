@@ -16,7 +16,7 @@ x.XkbLockGroup(d, 0x100, $1); x.XCloseDisplay(d)"
 
 start_xvfb
 setxkbmap us
-start_jack 64
+start_jack
 start_receiver e2e-recv
 start_accessibility
 start_tastiva

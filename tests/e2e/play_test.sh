@@ -9,7 +9,7 @@ TASTIVA=$1
 RECEIVER=$2
 
 start_xvfb
-start_jack 64
+start_jack
 start_receiver e2e-recv
 start_tastiva
 

@@ -50,7 +50,7 @@ expect_window() {
 }
 
 start_xvfb
-start_jack 64
+start_jack
 start_receiver e2e-recv
 start_accessibility
 
