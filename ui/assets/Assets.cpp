@@ -65,9 +65,10 @@ QImage MainIconImage(int size) {
   return image;
 }
 
-QIcon MainWindowIcon() {
+QIcon MainWindowIcon(int largest) {
   QIcon icon;
   for (const int size : {TASTIVA_ICON_SIZES}) {
+    if (size > largest) continue;
     QImage image = MainIconImage(size);
     if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(std::move(image)));
   }

@@ -24,9 +24,9 @@ QImage DecodeMaskedIcon(const QByteArray& ico);
 // after its icon is set, need not decode PNGs.
 QImage MainIconImage(int size);
 
-// The window's icon in every size drawn for it, so title bars, task bars and switchers need not
-// scale. Needs the application object.
-QIcon MainWindowIcon();
+// The window's icon in every size drawn for it up to largest, so title bars, task bars and
+// switchers need not scale. Needs the application object.
+QIcon MainWindowIcon(int largest = 256);
 
 // Reads an icon file or resource, e.g. ":/KeyPicture.ico", through DecodeMaskedIcon.
 QImage LoadMaskedIcon(const QString& path);
