@@ -6,7 +6,6 @@
 # bus, of their own.
 log "idle on PulseAudio and PipeWire: $IDLE_RUNS runs of $IDLE_SECONDS s each"
 FLUID_PULSE=("$IDLE_CLIENT" fluidsynth bench-fluid "$SOUNDFONT" pulseaudio)
-pulse_up() { timeout 2 pactl info >/dev/null 2>&1; }
 program_stream() { timeout 5 pactl list sink-inputs 2>/dev/null | grep -q 'application.name = "Tastiva"'; }
 
 # idle_wakes SERVER: the samples of the program and FluidSynth alone on the running server.
@@ -47,32 +46,14 @@ idle_wakes() {
 saved_runtime=${XDG_RUNTIME_DIR:-}
 export XDG_RUNTIME_DIR="$RUN_TMP/pulse-runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load="module-null-sink sink_name=S rate=48000" \
-  --load=module-native-protocol-unix >"$RUN_TMP/pulseaudio.log" 2>&1 &
-pulse_pid=$!
-RUN_PIDS+=("$pulse_pid")
-wait_until 10 pulse_up || fail "pulseaudio did not start: $(cat "$RUN_TMP/pulseaudio.log")"
+start_pulseaudio
 idle_wakes PulseAudio
-stop_process "$pulse_pid"
+stop_process "$PULSE_PID"
 
 export XDG_RUNTIME_DIR="$RUN_TMP/pipewire-runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-dbus-daemon --session --address="unix:path=$RUN_TMP/bus" --nofork --nopidfile \
-  >"$RUN_TMP/dbus.log" 2>&1 &
-pipewire_pids=($!)
-RUN_PIDS+=($!)
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$RUN_TMP/bus"
-wait_until 10 test -S "$RUN_TMP/bus" || fail "no session bus: $(cat "$RUN_TMP/dbus.log")"
-for server in pipewire wireplumber pipewire-pulse; do
-  "$server" >"$RUN_TMP/$server.log" 2>&1 &
-  pipewire_pids+=($!)
-  RUN_PIDS+=($!)
-  [ "$server" != pipewire ] || wait_until 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" ||
-    fail "pipewire did not start: $(cat "$RUN_TMP/pipewire.log")"
-done
-wait_until 10 pulse_up || fail "pipewire-pulse did not start: $(cat "$RUN_TMP/pipewire-pulse.log")"
-timeout 5 pactl load-module module-null-sink sink_name=S >/dev/null
+start_pipewire
 idle_wakes PipeWire
-for ((i = ${#pipewire_pids[@]} - 1; i >= 0; i--)); do stop_process "${pipewire_pids[i]}"; done
+for ((i = ${#PIPEWIRE_PIDS[@]} - 1; i >= 0; i--)); do stop_process "${PIPEWIRE_PIDS[i]}"; done
 unset DBUS_SESSION_BUS_ADDRESS
 export XDG_RUNTIME_DIR="$saved_runtime"

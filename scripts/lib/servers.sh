@@ -224,3 +224,36 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     *) fail "usage: servers.sh jack_exec NAME JACKD_OPTIONS... | jack_serves NAME" ;;
   esac
 fi
+
+# Private sound servers for the synthesizer's stream, each with a null sink S at 48 kHz. The
+# caller sets XDG_RUNTIME_DIR to a folder of the server's own first.
+# start_pulseaudio: PULSE_PID.
+pulse_up() { timeout 2 pactl info >/dev/null 2>&1; }
+start_pulseaudio() {
+  pulseaudio --daemonize=no --exit-idle-time=-1 -n \
+    --load="module-null-sink sink_name=S rate=48000" --load=module-native-protocol-unix \
+    >"$RUN_TMP/pulseaudio.log" 2>&1 &
+  PULSE_PID=$!
+  RUN_PIDS+=("$PULSE_PID")
+  wait_until 10 pulse_up || fail "pulseaudio did not start: $(cat "$RUN_TMP/pulseaudio.log")"
+}
+# start_pipewire: PipeWire, WirePlumber and pipewire-pulse on a session bus of their own;
+# PIPEWIRE_PIDS, the bus's first.
+start_pipewire() {
+  dbus-daemon --session --address="unix:path=$RUN_TMP/bus" --nofork --nopidfile \
+    >"$RUN_TMP/dbus.log" 2>&1 &
+  PIPEWIRE_PIDS=($!)
+  RUN_PIDS+=($!)
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$RUN_TMP/bus"
+  wait_until 10 test -S "$RUN_TMP/bus" || fail "no session bus: $(cat "$RUN_TMP/dbus.log")"
+  local server
+  for server in pipewire wireplumber pipewire-pulse; do
+    "$server" >"$RUN_TMP/$server.log" 2>&1 &
+    PIPEWIRE_PIDS+=($!)
+    RUN_PIDS+=($!)
+    [ "$server" != pipewire ] || wait_until 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" ||
+      fail "pipewire did not start: $(cat "$RUN_TMP/pipewire.log")"
+  done
+  wait_until 10 pulse_up || fail "pipewire-pulse did not start: $(cat "$RUN_TMP/pipewire-pulse.log")"
+  timeout 5 pactl load-module module-null-sink sink_name=S >/dev/null
+}

@@ -41,30 +41,17 @@ expect_stream() {
   wait_until 10 eval '! has_stream' || fail "$server: the stream outlived the program"
 }
 
-pulse_up() { timeout 2 pactl info >/dev/null 2>&1; }
-
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load="module-null-sink sink_name=S rate=48000" \
-  --load=module-native-protocol-unix >"$RUN_TMP/pulseaudio.log" 2>&1 &
-RUN_PIDS+=($!)
-wait_until 10 pulse_up || fail "pulseaudio did not start: $(cat "$RUN_TMP/pulseaudio.log")"
+export XDG_RUNTIME_DIR="$RUN_TMP/pulse-runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_pulseaudio
 expect_stream PulseAudio "Tastiva|$APP_ID"
 expect_stream "PulseAudio, the user's own name" "Mine|$APP_ID" PULSE_PROP_OVERRIDE="application.name='Mine'"
-stop_process "${RUN_PIDS[-1]}"
+stop_process "$PULSE_PID"
 
 # PipeWire on a session bus of its own, with a null sink for the stream.
-dbus-daemon --session --address="unix:path=$RUN_TMP/bus" --nofork --nopidfile \
-  >"$RUN_TMP/dbus.log" 2>&1 &
-RUN_PIDS+=($!)
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$RUN_TMP/bus"
-wait_until 10 test -S "$RUN_TMP/bus" || fail "no session bus: $(cat "$RUN_TMP/dbus.log")"
-for server in pipewire wireplumber pipewire-pulse; do
-  "$server" >"$RUN_TMP/$server.log" 2>&1 &
-  RUN_PIDS+=($!)
-  [ "$server" != pipewire ] || wait_until 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" ||
-    fail "pipewire did not start: $(cat "$RUN_TMP/pipewire.log")"
-done
-wait_until 10 pulse_up || fail "pipewire-pulse did not start: $(cat "$RUN_TMP/pipewire-pulse.log")"
-timeout 5 pactl load-module module-null-sink sink_name=S >/dev/null
+export XDG_RUNTIME_DIR="$RUN_TMP/pipewire-runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_pipewire
 expect_stream PipeWire "Tastiva|$APP_ID"
 
 # JACK: the synthesizer's ports, and the program's own MIDI client once the device list is read.
