@@ -36,13 +36,7 @@ std::uint32_t DesktopPlatform::midiOutGetNumDevs() {
   try {
     std::vector<FoundPort> found;
     for (const auto& directory : directories_) {
-      PortListing listing;
-      try {
-        listing = directory->ListPorts();
-      } catch (...) {
-        listing.problem = CaughtFailure("Listing the MIDI ports").detail;
-        if (listing.problem.empty()) listing.problem = MidiResultText(MMSYSERR_NOMEM);
-      }
+      PortListing listing = ListPortsCaught(*directory);
       if (!listing.problem.empty()) report_(listing.problem);
       for (FoundPort& port : listing.ports) found.push_back(std::move(port));
     }

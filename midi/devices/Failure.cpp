@@ -26,4 +26,15 @@ DeviceResult CaughtFailure(std::string_view subject, std::string_view name) {
   }
 }
 
+PortListing ListPortsCaught(PortDirectory& directory) {
+  try {
+    return directory.ListPorts();
+  } catch (...) {
+    PortListing failed;
+    failed.problem = CaughtFailure("Listing the MIDI ports").detail;
+    if (failed.problem.empty()) failed.problem = MidiResultText(MMSYSERR_NOMEM);
+    return failed;
+  }
+}
+
 }  // namespace tastiva

@@ -12,4 +12,7 @@ namespace tastiva {
 // "The Built-in Synthesizer").
 DeviceResult CaughtFailure(std::string_view subject, std::string_view name = {});
 
+// The directory's listing; if it throws, no ports and what happened as its problem, in words.
+PortListing ListPortsCaught(PortDirectory& directory);
+
 }  // namespace tastiva

@@ -34,12 +34,7 @@ PortListing ModuleDirectory::ListPorts() {
   PortListing all;
   all.problem = error_;
   for (const auto& directory : directories_) {
-    PortListing listing;
-    try {
-      listing = directory->ListPorts();
-    } catch (...) {
-      listing.problem = CaughtFailure("Listing the MIDI ports").detail;
-    }
+    PortListing listing = ListPortsCaught(*directory);
     for (FoundPort& port : listing.ports) all.ports.push_back(std::move(port));
     if (!listing.problem.empty()) {
       all.problem += (all.problem.empty() ? "" : " ") + listing.problem;
