@@ -152,33 +152,5 @@ TEST_F(KeyLook, KeysAndLabelsReadTheSameUnderEveryStyleAndPalette) {
   }
 }
 
-// A repaint under any style must not fill the pixmap cache with new entries, which pushes out
-// older ones. What it keeps on the heap is measured by bench/paint_memory.
-TEST_F(KeyLook, RepaintingAKeyAddsNothingToTheStyleCaches) {
-  Start();
-  const int limit = QPixmapCache::cacheLimit();
-  QPixmapCache::setCacheLimit(2048);
-  KeyButton& key = Key(7);
-  auto play = [&key](int presses) {
-    for (int n = 0; n < 2 * presses; ++n) {
-      key.SetValue(static_cast<std::int16_t>(1 - n % 2));
-      key.repaint();
-    }
-  };
-  for (const QString& style : Styles()) {
-    SCOPED_TRACE(style.toStdString());
-    UseStyle(style);
-    play(50);
-    QPixmap marker(16, 16);
-    marker.fill(Qt::red);
-    const QPixmapCache::Key markerKey = QPixmapCache::insert(marker);
-    play(1000);
-    QPixmap found;
-    EXPECT_TRUE(QPixmapCache::find(markerKey, &found)) << "pushed out of the pixmap cache";
-    QPixmapCache::remove(markerKey);
-  }
-  QPixmapCache::setCacheLimit(limit);
-}
-
 }  // namespace
 }  // namespace tastiva::test

@@ -78,22 +78,6 @@ TEST_F(InstanceLockTest, LeftoverFilesNeverWedgeAndNoPlaceForTheLockSaysWhy) {
   }
 }
 
-TEST_F(InstanceLockTest, TheDefaultPlaceFollowsTheRuntimeFolderOnly) {
-  ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-  EXPECT_EQ(InstanceLock::DefaultName(), path_);
-
-  ::unsetenv("XDG_RUNTIME_DIR");
-  const std::string fallback = InstanceLock::DefaultName();
-  EXPECT_EQ(fallback.front(), '/');
-  ::setenv("TMPDIR", dir_.c_str(), 1);
-  ::setenv("USER", "someone-else", 1);
-  char* cwd = ::getcwd(nullptr, 0);
-  ASSERT_EQ(::chdir(dir_.c_str()), 0);
-  EXPECT_EQ(InstanceLock::DefaultName(), fallback);
-  EXPECT_EQ(::chdir(cwd), 0);
-  std::free(cwd);
-}
-
 // A second copy's call: the running copy listens beside its lock, over a socket a copy that
 // died left there; calls wait until taken, all at once; none is heard where none listens.
 TEST_F(InstanceLockTest, ASecondCopyCallsTheHolderWithoutWaiting) {

@@ -110,23 +110,5 @@ TEST_F(WinmmRecorder, DevicesAndTheMapperAnswerByTheirIdsAndEachGetsExactlyItsOw
                                                  "mapper close", "0 close", "1 close", "2 close"}));
 }
 
-TEST_F(WinmmRecorder, ARefusedOpenGivesTheDriversCodeAndKeepsTheHandle) {
-  _putenv_s("TASTIVA_RECORDER_REFUSE", "mapper 1");
-  const MidiHandle untouched = 0x5A5A;
-  for (const std::uint32_t id : {MIDI_MAPPER, 1u}) {
-    MidiHandle handle = untouched;
-    EXPECT_EQ(platform.midiOutOpen(&handle, id, 0, 0, 0), MMSYSERR_ALLOCATED);
-    EXPECT_EQ(handle, untouched);
-  }
-  // The others open as before.
-  MidiHandle handle = 0;
-  ASSERT_EQ(platform.midiOutOpen(&handle, 0, 0, 0, 0), MMSYSERR_NOERROR);
-  EXPECT_EQ(platform.midiOutShortMsg(handle, 0x00003C90), MMSYSERR_NOERROR);
-  EXPECT_EQ(platform.midiOutClose(handle), MMSYSERR_NOERROR);
-
-  EXPECT_EQ(Traffic(), (std::vector<std::string>{"mapper open refused", "1 open refused", "0 open",
-                                                 "0 data 90 3c 00", "0 close"}));
-}
-
 }  // namespace
 }  // namespace tastiva
